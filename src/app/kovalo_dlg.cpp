@@ -1,0 +1,214 @@
+#include "app/kovalo_dlg.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QFrame>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QResizeEvent>
+
+#include "app/about_box.h"
+#include "app/butt.h"
+#include "app/control_table.h"
+#include "app/program_icon.h"
+#include "app/tooltip_filter.h"
+#include "download/run_state.h"
+#include "saves/qt/saves_list.h"
+
+namespace kovalo {
+
+CKovaloDlg::CKovaloDlg(std::string workingFolder)
+    : board_(*this), workingFolder_(std::move(workingFolder)) {
+  setWindowTitle("Sudoku");
+  setWindowIcon(ProgramIcon());
+  board_.replaying = false;
+  board_.locked = false;
+
+  dingbatFont_ = QFont("Wingdings", 10);
+  CreateMenus();
+  client_ = new QWidget(this);
+  client_->installEventFilter(this);
+  setCentralWidget(client_);
+  CreateBoard();
+  CreateButtons();
+  CreateSavesList();
+
+  resize(kInitialClientWidth, kInitialClientHeight + menuBar()->sizeHint().height());
+  setMinimumSize(kMinimumWidth, kMinimumHeight);
+  LayOutClientArea(kInitialClientWidth, kInitialClientHeight);
+
+  // The start-up reset asks nothing.
+  board_.OnReset();
+}
+
+CKovaloDlg::~CKovaloDlg() = default;
+
+void CKovaloDlg::CreateMenus() {
+  QMenu* info = menuBar()->addMenu("Info");
+  connect(info->addAction("About Program"), &QAction::triggered, this, &CKovaloDlg::OnAbout);
+}
+
+void CKovaloDlg::CreateBoard() {
+  for (int i = 0; i < 3; ++i)
+    for (int j = 0; j < 3; ++j) boxes_[i + 3 * j] = new CBigBox(i, j, board_, *this, client_);
+}
+
+void CKovaloDlg::CreateButtons() {
+  for (const ButtonRow& row : kButtonTable) {
+    auto* button = new CButt(row, client_);
+    buttons_[row.index] = button;
+    const int id = row.id;
+    connect(button, &QAbstractButton::clicked, this, [this, id] { OnButton(id); });
+    if (id == IDC_CHECKING) {
+      button->setChecked(true);
+      board_.checking = true;
+    }
+    if (id == IDC_NORMAL) button->setChecked(true);
+  }
+  EnableControl(IDC_UNDO, false);
+  EnableControl(IDC_REDO, false);
+}
+
+void CKovaloDlg::CreateSavesList() {
+  savesList_ = new CSaves(client_);
+  // The list shows whole rows of 22 pixels only, so it is a little shorter
+  // than the room it is given.
+  const int frame = 2 * savesList_->frameWidth();
+  const int rows = (kSavesListBottom - kSavesListTop - frame) / 22;
+  const int listHeight = rows * 22 + frame;
+  savesListWidth_ = kInitialClientWidth;
+  savesList_->setGeometry(0, kSavesListTop, savesListWidth_, listHeight);
+  int left = 0;
+  const int top = kSavesListTop + listHeight + 2;
+  for (int i = 0; i < kHeaderBoxCount; ++i) {
+    auto* header = new QFrame(client_);
+    header->setFrameShape(QFrame::Box);
+    header->setGeometry(left, top, kHeaderBoxWidths[i], kHeaderBoxBottom - top);
+    RegisterTooltipTool(header, kHeaderBoxIdBase + i);
+    headerBoxes_[i] = header;
+    left += kHeaderBoxWidths[i] + 2;
+  }
+}
+
+void CKovaloDlg::LayOutClientArea(int width, int height) {
+  for (int i = 0; i < 3; ++i)
+    for (int j = 0; j < 3; ++j) {
+      const ControlRect r = BoxRect(i, j, width, height);
+      boxes_[i + 3 * j]->setGeometry(r.left, r.top, r.Width(), r.Height());
+    }
+  // The list follows the client width both ways, so that its scroll bar
+  // never ends up outside the window.
+  savesListWidth_ = width;
+  const QRect list = savesList_->geometry();
+  savesList_->setGeometry(list.left(), list.top(), width, list.height());
+}
+
+bool CKovaloDlg::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == client_ && event->type() == QEvent::Resize) {
+    const QSize size = static_cast<QResizeEvent*>(event)->size();
+    if (size.width() > 0) LayOutClientArea(size.width(), size.height());
+  }
+  return QMainWindow::eventFilter(watched, event);
+}
+
+CSmallBox* CKovaloDlg::CellWidget(int cellNumber) const {
+  const CellPlace p = PlaceOfNumber(cellNumber);
+  return boxes_[p.BoxIndex()]->cell(p.CellIndex());
+}
+
+CButt* CKovaloDlg::Button(int controlId) const {
+  for (CButt* button : buttons_)
+    if (button && button->id() == controlId) return button;
+  return nullptr;
+}
+
+void CKovaloDlg::OnButton(int controlId) {
+  switch (controlId) {
+    case IDC_LOCK: board_.OnLock(); break;
+    case IDC_RESET: board_.OnReset(); break;
+    case IDC_CHECKING: board_.OnChecking(Button(IDC_CHECKING)->isChecked()); break;
+    case IDC_UNDO: board_.OnUndo(); break;
+    case IDC_REDO: board_.OnRedo(); break;
+    default: break;
+  }
+}
+
+void CKovaloDlg::OnAbout() {
+  AboutBox box(this);
+  box.exec();
+}
+
+void CKovaloDlg::closeEvent(QCloseEvent* event) {
+  RunState.store(1);
+  event->accept();
+}
+
+// ---------------------------------------------------------------- Screen
+
+Reply CKovaloDlg::ShowMessage(const std::string& text, const std::string& caption,
+                              Buttons buttons, const Cell* owner) {
+  if (messageHook) return messageHook(text, caption, buttons);
+  QWidget* parent = owner ? static_cast<QWidget*>(CellWidget(owner->number)) : this;
+  QMessageBox box(QMessageBox::NoIcon, QString::fromStdString(caption),
+                  QString::fromStdString(text),
+                  buttons == Buttons::Ok ? QMessageBox::Ok : QMessageBox::Yes | QMessageBox::No,
+                  parent);
+  raise();
+  activateWindow();
+  const int reply = box.exec();
+  if (reply == QMessageBox::Yes) return Reply::Yes;
+  if (reply == QMessageBox::No) return Reply::No;
+  return Reply::Ok;
+}
+
+void CKovaloDlg::SetTitle(const std::string& title) { setWindowTitle(QString::fromStdString(title)); }
+
+std::string CKovaloDlg::Title() const { return windowTitle().toStdString(); }
+
+void CKovaloDlg::EnableControl(int controlId, bool enable) {
+  if (CButt* button = Button(controlId)) button->setEnabled(enable);
+}
+
+void CKovaloDlg::SetControlChecked(int controlId, bool checked) {
+  if (CButt* button = Button(controlId)) {
+    const QSignalBlocker blocker(button);
+    button->setChecked(checked);
+  }
+}
+
+void CKovaloDlg::Repaint() {
+  for (int n = 0; n < kCells; ++n) {
+    CSmallBox* cell = CellWidget(n);
+    cell->Sync();
+    cell->viewport()->repaint();
+  }
+}
+
+bool CKovaloDlg::SetClipboardText(const std::string& text) {
+  QClipboard* clipboard = QGuiApplication::clipboard();
+  if (!clipboard) return false;
+  clipboard->setText(QString::fromLatin1(text.data(), static_cast<int>(text.size())));
+  return true;
+}
+
+void CKovaloDlg::SetWaitCursor(bool on) {
+  if (on)
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+  else
+    QApplication::restoreOverrideCursor();
+}
+
+// ---------------------------------------------------------------- CellHost
+
+void CKovaloDlg::CellEdited(Cell& cell, const std::string& text) { board_.PlayerEdited(cell, text); }
+
+void CKovaloDlg::CellCommand(Cell&, int) {}
+
+void CKovaloDlg::FocusCell(int cellNumber) { CellWidget(cellNumber)->setFocus(Qt::TabFocusReason); }
+
+void CKovaloDlg::PressUndo() { Button(IDC_UNDO)->click(); }
+
+void CKovaloDlg::PressRedo() { Button(IDC_REDO)->click(); }
+
+}  // namespace kovalo

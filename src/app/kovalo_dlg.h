@@ -1,0 +1,87 @@
+// CKovaloDlg: the main window. It owns the board's widgets, the 23 buttons,
+// the saves list and its header boxes, shows the core's state and forwards
+// the player's acts to the core. It is also the core's Screen.
+#pragma once
+
+#include <QFont>
+#include <QMainWindow>
+#include <array>
+#include <functional>
+#include <memory>
+
+#include "board/board.h"
+#include "board/qt/cell_widgets.h"
+#include "board/screen.h"
+
+class QFrame;
+
+namespace kovalo {
+
+class CButt;
+class CSaves;
+
+class CKovaloDlg : public QMainWindow, public Screen, public CellHost {
+  Q_OBJECT
+ public:
+  // workingFolder ends in '/': the Saves folder is made below it.
+  explicit CKovaloDlg(std::string workingFolder);
+  ~CKovaloDlg() override;
+
+  Board& board() { return board_; }
+  CBigBox* Box(int boxIndex) const { return boxes_[boxIndex]; }
+  CSmallBox* CellWidget(int cellNumber) const;
+  CButt* Button(int controlId) const;
+  QFrame* HeaderBox(int i) const { return headerBoxes_[i]; }
+  CSaves* SavesList() const { return savesList_; }
+  QWidget* ClientArea() const { return client_; }
+  const std::string& puzzleDate() const { return puzzleDate_; }
+
+  // Tests answer message boxes through this instead of the player.
+  std::function<Reply(const std::string& text, const std::string& caption, Buttons)> messageHook;
+
+  // Screen.
+  Reply ShowMessage(const std::string& text, const std::string& caption, Buttons buttons,
+                    const Cell* owner) override;
+  void SetTitle(const std::string& title) override;
+  std::string Title() const override;
+  void EnableControl(int controlId, bool enable) override;
+  void SetControlChecked(int controlId, bool checked) override;
+  void Repaint() override;
+  bool SetClipboardText(const std::string& text) override;
+  void SetWaitCursor(bool on) override;
+
+  // CellHost.
+  void CellEdited(Cell& cell, const std::string& text) override;
+  void CellCommand(Cell& cell, int commandId) override;
+  void FocusCell(int cellNumber) override;
+  void PressUndo() override;
+  void PressRedo() override;
+  bool BoardLocked() const override { return board_.locked; }
+  bool BoardChecking() const override { return board_.checking; }
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void CreateMenus();
+  void CreateBoard();
+  void CreateButtons();
+  void CreateSavesList();
+  void LayOutClientArea(int width, int height);
+  void OnButton(int controlId);
+  void OnAbout();
+
+  Board board_;
+  std::string workingFolder_;
+  std::string puzzleDate_;
+  QFont dingbatFont_;
+  QWidget* client_ = nullptr;
+  std::array<CBigBox*, 9> boxes_{};
+  std::array<CButt*, 23> buttons_{};
+  CSaves* savesList_ = nullptr;
+  std::array<QFrame*, 9> headerBoxes_{};
+  int savesListWidth_ = 0;
+};
+
+}  // namespace kovalo

@@ -1,0 +1,203 @@
+#include "board/qt/cell_widgets.h"
+
+#include <QContextMenuEvent>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMimeData>
+#include <QSignalBlocker>
+#include <QTextOption>
+
+#include "app/control_table.h"
+
+namespace kovalo {
+namespace {
+
+QColor ColourOf(uint32_t rgb) { return QColor((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF); }
+
+bool IsUndoKey(const QKeyEvent* key) {
+  return key->modifiers() == Qt::ControlModifier && key->key() == Qt::Key_Z;
+}
+bool IsRedoKey(const QKeyEvent* key) {
+  return (key->modifiers() == Qt::ControlModifier && key->key() == Qt::Key_Y) ||
+         (key->modifiers() == (Qt::ControlModifier | Qt::ShiftModifier) && key->key() == Qt::Key_Z);
+}
+
+// Keys that edit or move inside the text without adding a character.
+bool IsEditingKey(int key) {
+  switch (key) {
+    case Qt::Key_Backspace: case Qt::Key_Delete: case Qt::Key_Left: case Qt::Key_Right:
+    case Qt::Key_Up: case Qt::Key_Down: case Qt::Key_Home: case Qt::Key_End:
+      return true;
+    default:
+      return false;
+  }
+}
+
+}  // namespace
+
+CSmallBox::CSmallBox(Cell& cell, CellHost& host, CBigBox* box)
+    : QTextEdit(box), cell_(cell), host_(host), box_(box) {
+  setAcceptRichText(false);
+  setUndoRedoEnabled(false);  // the board keeps the one history
+  setFrameShape(QFrame::Box);
+  setLineWidth(1);
+  setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  setLineWrapMode(QTextEdit::WidgetWidth);
+  QTextOption option(Qt::AlignHCenter);
+  option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+  document()->setDefaultTextOption(option);
+  document()->setDocumentMargin(1);
+  setTabChangesFocus(false);
+  connect(this, &QTextEdit::textChanged, this, &CSmallBox::OnTextChanged);
+}
+
+void CSmallBox::Sync() {
+  const QString text = QString::fromLatin1(cell_.text.data(), static_cast<int>(cell_.text.size()));
+  if (toPlainText() != text) {
+    const QSignalBlocker blocker(this);  // a program write is no player edit
+    setPlainText(text);
+    moveCursor(QTextCursor::End);
+  }
+  if (isReadOnly() != cell_.readOnly) setReadOnly(cell_.readOnly);
+  ApplyColours(ColoursOf(cell_.status, host_.BoardLocked(), host_.BoardChecking()));
+}
+
+void CSmallBox::ApplyColours(const CellColours& colours) {
+  if (coloursShown_ && colours == shown_) return;
+  shown_ = colours;
+  coloursShown_ = true;
+  QPalette pal = palette();
+  pal.setColor(QPalette::Base, ColourOf(colours.background));
+  pal.setColor(QPalette::Text, colours.defaultText ? QPalette().color(QPalette::Text)
+                                                   : ColourOf(colours.text));
+  setPalette(pal);
+}
+
+void CSmallBox::OnTextChanged() {
+  host_.CellEdited(cell_, toPlainText().toLatin1().toStdString());
+}
+
+bool CSmallBox::event(QEvent* event) {
+  if (event->type() == QEvent::ShortcutOverride) {
+    // Let the window's Undo and Redo keys through instead of the editor's.
+    auto* key = static_cast<QKeyEvent*>(event);
+    if (IsUndoKey(key) || IsRedoKey(key)) {
+      event->ignore();
+      return true;
+    }
+  }
+  if (event->type() == QEvent::KeyPress) {
+    auto* key = static_cast<QKeyEvent*>(event);
+    if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) {
+      // Tab, with or without Shift, goes to the cell with the next number.
+      host_.FocusCell((cell_.number + 1) % kCells);
+      return true;
+    }
+  }
+  return QTextEdit::event(event);
+}
+
+void CSmallBox::keyPressEvent(QKeyEvent* event) {
+  if (IsUndoKey(event)) {
+    host_.PressUndo();
+    return;
+  }
+  if (IsRedoKey(event)) {
+    host_.PressRedo();
+    return;
+  }
+  setFocus();
+  if (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier)) {
+    // Copy, select all and the like; nothing that inserts text.
+    if (event->matches(QKeySequence::Paste) || event->matches(QKeySequence::Cut)) {
+      QTextEdit::keyPressEvent(event);
+      return;
+    }
+    if (!event->text().isEmpty() && event->text().at(0).isPrint()) return;
+    QTextEdit::keyPressEvent(event);
+    return;
+  }
+  const QString text = event->text();
+  const bool digit = text.size() == 1 && text.at(0) >= '0' && text.at(0) <= '9';
+  if (digit || IsEditingKey(event->key())) {
+    QTextEdit::keyPressEvent(event);
+    return;
+  }
+  event->ignore();  // only digits reach a cell from the keyboard
+}
+
+void CSmallBox::mousePressEvent(QMouseEvent* event) {
+  if (event->button() == Qt::RightButton) {
+    event->accept();  // the menu opens without moving the focus
+    return;
+  }
+  QTextEdit::mousePressEvent(event);
+}
+
+void CSmallBox::contextMenuEvent(QContextMenuEvent* event) {
+  OpenContextMenu(event->pos());
+  event->accept();
+}
+
+void CSmallBox::OpenContextMenu(const QPoint& at) {
+  QMenu menu(this);
+  menu.setTitle("SubMenu");
+  struct Item {
+    const char* text;
+    int command;
+  };
+  const Item items[] = {{"Mark as Fixed", ID_MARK_AS_FIXED},
+                        {"Unmark as Fixed", ID_UNMARK_FIXED},
+                        {"UnMark and Refill Adjacent Boxes", ID_UNMARK_AND_REFILL},
+                        {"Copy Answers to clipboard", ID_COPY_ANSWERS}};
+  const Item help[] = {{"Mark all Single Digit Fields", ID_MARK_SINGLE_DIGIT_FIELDS},
+                       {"Mark any Numbers that are alone", ID_MARK_LONE_NUMBERS},
+                       {"Do Both Above until no more changes", ID_DO_BOTH_UNTIL_STABLE},
+                       {"Rule Out impossible Combinations", ID_RULE_OUT_COMBINATIONS},
+                       {"Attempt to Solve the puzzle", ID_ATTEMPT_SOLVE}};
+  for (const Item& item : items) menu.addAction(item.text)->setData(item.command);
+  QMenu* helpMenu = menu.addMenu("Help");
+  for (const Item& item : help) helpMenu->addAction(item.text)->setData(item.command);
+
+  // Centred horizontally on the click point.
+  QPoint global = mapToGlobal(at);
+  global.rx() -= menu.sizeHint().width() / 2;
+  QAction* chosen = menu.exec(global);
+  if (chosen) host_.CellCommand(cell_, chosen->data().toInt());
+}
+
+// Pasted text brings its digits only: a blank or a line break in a cell
+// would split the position text that saving writes.
+bool CSmallBox::canInsertFromMimeData(const QMimeData* source) const { return source->hasText(); }
+
+void CSmallBox::insertFromMimeData(const QMimeData* source) {
+  QString digits;
+  for (QChar c : source->text())
+    if (c >= '0' && c <= '9') digits += c;
+  if (!digits.isEmpty()) textCursor().insertText(digits);
+}
+
+CBigBox::CBigBox(int boxRow, int boxCol, Board& board, CellHost& host, QWidget* parent)
+    : QFrame(parent), boxCol_(boxCol), boxRow_(boxRow) {
+  setFrameShape(QFrame::Box);
+  setLineWidth(1);
+  for (int i = 0; i < 3; ++i)
+    for (int j = 0; j < 3; ++j) {
+      Cell& cell = board.At(CellPlace{boxRow, boxCol, i, j}.Number());
+      cells_[i + 3 * j] = new CSmallBox(cell, host, this);
+    }
+}
+
+void CBigBox::resizeEvent(QResizeEvent* event) {
+  QFrame::resizeEvent(event);
+  const QRect client = contentsRect();
+  for (int i = 0; i < 3; ++i)
+    for (int j = 0; j < 3; ++j) {
+      const ControlRect r = CellRect(i, j, client.width(), client.height());
+      cells_[i + 3 * j]->setGeometry(client.left() + r.left, client.top() + r.top, r.Width(),
+                                     r.Height());
+    }
+}
+
+}  // namespace kovalo

@@ -1,0 +1,83 @@
+// The board's windows: nine CBigBox, each with nine CSmallBox edit fields.
+// A CSmallBox shows its model cell (text, read-only state, colours) and
+// hands the player's edits, keys and menu commands on to the main window.
+#pragma once
+
+#include <QFrame>
+#include <QTextEdit>
+#include <array>
+
+#include "board/board.h"
+
+namespace kovalo {
+
+class CBigBox;
+
+// What the cells need from the main window.
+class CellHost {
+ public:
+  virtual ~CellHost() = default;
+  virtual void CellEdited(Cell& cell, const std::string& text) = 0;
+  virtual void CellCommand(Cell& cell, int commandId) = 0;
+  virtual void FocusCell(int cellNumber) = 0;
+  virtual void PressUndo() = 0;
+  virtual void PressRedo() = 0;
+  virtual bool BoardLocked() const = 0;
+  virtual bool BoardChecking() const = 0;
+};
+
+class CSmallBox : public QTextEdit {
+  Q_OBJECT
+ public:
+  CSmallBox(Cell& cell, CellHost& host, CBigBox* box);
+
+  Cell& cell() { return cell_; }
+  CBigBox* box() const { return box_; }
+
+  // Shows the model cell: text, read-only state and colours. The player's
+  // change handler does not run for it.
+  void Sync();
+
+  // The cell's context menu, as the right button opens it, at a point in
+  // the cell's coordinates.
+  void OpenContextMenu(const QPoint& at);
+
+ protected:
+  bool event(QEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void contextMenuEvent(QContextMenuEvent* event) override;
+  void insertFromMimeData(const QMimeData* source) override;
+  bool canInsertFromMimeData(const QMimeData* source) const override;
+
+ private:
+  void OnTextChanged();
+  void ApplyColours(const CellColours& colours);
+
+  Cell& cell_;
+  CellHost& host_;
+  CBigBox* box_;
+  CellColours shown_{};
+  bool coloursShown_ = false;
+};
+
+class CBigBox : public QFrame {
+  Q_OBJECT
+ public:
+  CBigBox(int boxRow, int boxCol, Board& board, CellHost& host, QWidget* parent);
+
+  int boxRow() const { return boxRow_; }
+  int boxCol() const { return boxCol_; }
+  // Cells by cell index: rowInBox + 3 * colInBox.
+  CSmallBox* cell(int cellIndex) const { return cells_[cellIndex]; }
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override;
+
+ private:
+  int boxCol_;
+  int boxRow_;
+  std::array<CSmallBox*, 9> cells_{};
+};
+
+}  // namespace kovalo
