@@ -1,0 +1,58 @@
+#!/usr/bin/env bash
+# Sets up, builds and runs Kovalo on Debian 12 as root.
+#   scripts/kovalo.sh run     install what is missing, build, start the program
+#   scripts/kovalo.sh test    install what is missing, build, run every test
+#   scripts/kovalo.sh bench   install what is missing, build, run the benchmarks
+# Running it again is harmless: packages already there are not fetched again
+# and the build only redoes what changed.
+set -euo pipefail
+
+top=$(cd "$(dirname "$0")/.." && pwd)
+build="$top/build"
+packages=(g++ cmake ninja-build pkg-config qt6-base-dev libcurl4-openssl-dev libcpp-httplib-dev
+          libgtest-dev libgmock-dev libbenchmark-dev)
+
+install_missing() {
+  local missing=()
+  for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+  done
+  if ((${#missing[@]})); then
+    echo "Installing: ${missing[*]}"
+    apt-get update
+    DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${missing[@]}"
+  fi
+}
+
+configure_and_build() {
+  if [ ! -f "$build/build.ninja" ]; then
+    cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+  fi
+  cmake --build "$build" -j "$(nproc)"
+}
+
+case "${1:-}" in
+  run)
+    install_missing
+    configure_and_build
+    cd "$top"  # the Saves folder is made below the working folder
+    exec "$build/src/app/kovalo"
+    ;;
+  test)
+    install_missing
+    configure_and_build
+    QT_QPA_PLATFORM=offscreen ctest --test-dir "$build" --output-on-failure -j "$(nproc)"
+    ;;
+  bench)
+    install_missing
+    configure_and_build
+    for b in "$build"/bench/*/kovalo_*_bench; do
+      echo "== $(basename "$b")"
+      QT_QPA_PLATFORM=offscreen "$b"
+    done
+    ;;
+  *)
+    echo "usage: $0 run|test|bench" >&2
+    exit 2
+    ;;
+esac
