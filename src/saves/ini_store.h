@@ -1,0 +1,135 @@
+// The INI store behind the save files: "[Section]" lines followed by
+// "key=value" lines, read and written the way the private-profile calls of
+// desktop systems do, with these choices:
+//
+// * Values come back byte for byte as written. Nothing is trimmed and no
+//   quotes are stripped: a position text that starts with a blank (an empty
+//   first cell) must keep that blank, or every cell shifts by one.
+// * Section and key names are matched without regard to ASCII case, as the
+//   desktop calls do; blanks and tabs around a name in the file are ignored.
+//   The first matching key wins, searching every section of that name in file
+//   order; a new key goes after the last key of the first such section. Keys
+//   before the first section, lines without '=', lines starting with ';', a
+//   '[' line without its ']' and anything else not understood are kept as
+//   they stand, line ends included.
+// * Values are single lines. A line break in a value to be written is unsafe
+//   input (it could add keys or sections of its own), so every CR and LF in it
+//   is written as a blank.
+// * A file is read once and served from memory. Every call compares the
+//   file's stamp (device, inode, size, modification time) from one stat()
+//   with the one it was read with and reads it again only when they differ,
+//   so a change made by someone else is noticed unless it keeps the same
+//   inode, size and modification time.
+// * Every write replaces the whole file atomically: a temporary file in the
+//   same folder, written, fsync'ed, renamed over the old one, then the folder
+//   fsync'ed. Whatever moment the program dies at, the path holds the old
+//   file or the new one; at worst a temporary file is left behind beside it.
+// * Any bytes are accepted: junk, NULs, lines of any length, CR LF line ends
+//   (the CR is not part of the value). Missing files, folders, sections and
+//   keys give the defaults. A path that is not a regular file (a folder, a
+//   FIFO) or cannot be read gives the defaults and refuses writes, so an
+//   unreadable file is never replaced by one holding a single key.
+// * All operations are safe to call from several threads: one mutex guards
+//   the cache and is held for the whole of each call.
+#pragma once
+
+#include <sys/types.h>
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace kovalo {
+
+// A value read with ReadString holds at most this many characters (a buffer
+// of 3000 characters with its terminator).
+constexpr std::size_t kIniValueCapacity = 3000;
+
+// What identifies one version of a file on disk without reading it.
+struct FileStamp {
+  dev_t device = 0;
+  ino_t inode = 0;
+  off_t size = 0;
+  int64_t modifiedNs = 0;
+  bool operator==(const FileStamp&) const = default;
+};
+
+enum class FileState { Missing, Present, Unreadable };
+
+struct DiskFile {
+  FileState state = FileState::Missing;
+  FileStamp stamp;
+  std::string contents;  // filled by IniDisk::Read only
+};
+
+// The store's way to the disk. The defaults use POSIX calls; tests derive
+// from it to count reads or make a step fail.
+class IniDisk {
+ public:
+  virtual ~IniDisk() = default;
+  // State and stamp of path, without reading it. Missing when the file or one
+  // of its folders does not exist; Unreadable for anything that is not a
+  // regular file or cannot be looked at.
+  virtual DiskFile Look(const std::string& path);
+  // State, stamp and contents. Never blocks on a FIFO.
+  virtual DiskFile Read(const std::string& path);
+  // Replaces path by a file holding contents; see ReplaceFileAtomically.
+  virtual bool Replace(const std::string& path, const std::string& contents);
+};
+
+// Writes contents to a new temporary file beside path, fsyncs it and renames
+// it over path, keeping the old file's permission bits. Returns false, with
+// the temporary file removed and path untouched, when any step fails (a
+// missing folder among them).
+bool ReplaceFileAtomically(const std::string& path, const std::string& contents);
+
+class IniStore {
+ public:
+  IniStore();
+  explicit IniStore(std::unique_ptr<IniDisk> disk);
+  ~IniStore();
+  IniStore(const IniStore&) = delete;
+  IniStore& operator=(const IniStore&) = delete;
+
+  // The value's leading decimal number: blanks and tabs are skipped, then an
+  // optional sign and digits are read; a value with no digits reads as 0 and
+  // a number beyond the range of int as the nearest limit. A missing key, or
+  // one with an empty value, gives defaultValue.
+  int ReadInt(const std::string& path, const std::string& section, const std::string& key,
+              int defaultValue);
+
+  // The value exactly as it stands after the first '=', cut to
+  // kIniValueCapacity - 1 characters; defaultValue (cut the same way) when
+  // the key is missing.
+  std::string ReadString(const std::string& path, const std::string& section,
+                         const std::string& key, const std::string& defaultValue = "");
+
+  // Sets the key's value, adding the key after the last key of the section,
+  // or the section at the end of the file, when missing; creates the file
+  // but not its folder. False when the file cannot be replaced (a missing
+  // folder), exists but cannot be read, or when section or key is not a
+  // name the file can hold (see IsIniName); the file is then unchanged.
+  bool WriteString(const std::string& path, const std::string& section, const std::string& key,
+                   const std::string& value);
+
+ private:
+  struct Line;
+  struct File;
+  File& Load(const std::string& path);  // the cached file, fresh against its stamp
+
+  std::mutex mutex_;
+  std::unique_ptr<IniDisk> disk_;
+  std::map<std::string, std::unique_ptr<File>> files_;
+};
+
+// Whether name can be written as a section name (isSection) or a key name and
+// found again: not empty, no CR or LF, no blank or tab at either end; a
+// section has no ']'; a key has no '=' and does not begin with ';' or '['.
+// Names that are not are never found and never written.
+bool IsIniName(const std::string& name, bool isSection);
+
+}  // namespace kovalo
