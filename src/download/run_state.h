@@ -1,7 +1,5 @@
-// RunState: the program's one stop signal, read by the download engine's
-// loops and the download worker. -1 while the program runs, 1 once the main
-// window is closing, 12345 while StopDownloadsAndWait ends the transfer
-// threads.
+// The program-wide stop word and the count of live transfer threads, shared
+// by the user-interface thread, the download worker and the download engine.
 #pragma once
 
 #include <atomic>
@@ -9,6 +7,29 @@
 
 namespace kovalo {
 
+// -1 while the program runs; 1 once the main window has been asked to close;
+// 12345 while StopDownloadsAndWait ends the engine's transfer threads. The
+// engine and its threads go on only while it is negative. A plain store is
+// seen by every engine loop at its next period; SetRunState also wakes them
+// at once.
 extern std::atomic<int16_t> RunState;
+
+constexpr int16_t kRunStateRunning = -1;
+constexpr int16_t kRunStateClosing = 1;
+constexpr int16_t kRunStateStopping = 12345;
+
+// Live transfer threads of the engine, -1 when none is alive. Each slot's
+// thread stays alive between downloads while RunState is negative.
+extern std::atomic<int> TransferThreadCount;
+
+// Stores value in RunState and wakes every waiting loop of the engine, so a
+// stop takes effect without waiting for the loops' periods.
+void SetRunState(int16_t value);
+
+// Makes every transfer thread end and waits until none is alive. Returns
+// early when someone else (the close request) changes RunState meanwhile;
+// otherwise puts RunState back to -1 so the next download starts a new
+// transfer thread. Returns 0.
+int StopDownloadsAndWait();
 
 }  // namespace kovalo

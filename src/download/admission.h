@@ -1,0 +1,53 @@
+// Per-host admission: at most three downloads of one host key at a time, in
+// this process and in every other running copy of the program. A place is an
+// exclusive flock on one of three place files of the host in a folder of the
+// user's; the kernel drops the lock when its holder exits or is killed, so a
+// dead program never keeps a host blocked.
+#pragma once
+
+#include <functional>
+#include <string>
+
+namespace kovalo {
+
+// A held place; gives it back when destroyed.
+class HostPlace {
+ public:
+  HostPlace() = default;
+  ~HostPlace();
+  HostPlace(const HostPlace&) = delete;
+  HostPlace& operator=(const HostPlace&) = delete;
+
+  bool held() const { return fd_ >= 0; }
+  void Release();
+
+ private:
+  friend class HostAdmission;
+  int fd_ = -1;
+};
+
+enum class Admission {
+  Admitted,    // the place is held
+  Stopped,     // RunState became 0 or more while waiting
+  Unadmitted,  // the place files could not be used; go on without a place
+};
+
+class HostAdmission {
+ public:
+  // Takes one of the places of hostKey, waiting while all are taken.
+  // whileWaiting runs before each wait (the caller refreshes its activity
+  // time so that the wait is not taken for a stall).
+  static Admission Take(const std::string& hostKey, HostPlace& place,
+                        const std::function<void()>& whileWaiting);
+};
+
+// The host key as a file-name part: letters, digits, "." and "-" stay, every
+// other byte becomes "_" and two hex digits; a long key is shortened and ends
+// in a hash of the whole key, so different keys keep different names.
+std::string PlaceFileStem(const std::string& hostKey);
+
+// The folder the place files live in (see SetPlaceFolder); created when
+// missing. Empty when no usable folder could be had.
+std::string PlaceFolderInUse();
+
+}  // namespace kovalo
