@@ -1,0 +1,290 @@
+// Per-host admission: never more than three downloads of one host at a time,
+// in one process or across two; places come back when their holder ends or
+// is killed; waiting costs no processor time and ends with RunState.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <future>
+#include <optional>
+
+#include "download/address.h"
+#include "download/admission.h"
+#include "download/download.h"
+#include "download/run_state.h"
+#include "download_fixture.h"
+#include "test_servers.h"
+
+extern char** environ;
+
+namespace kovalo::testing {
+namespace {
+
+using namespace std::chrono_literals;
+
+// A second copy of the engine in a process of its own (see
+// download_helper.cpp), with its standard input and output piped to us.
+class Helper {
+ public:
+  explicit Helper(const std::vector<std::string>& arguments) {
+    int in[2], out[2];
+    if (pipe2(in, O_CLOEXEC) != 0 || pipe2(out, O_CLOEXEC) != 0) throw std::runtime_error("pipe");
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, in[0], 0);
+    posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+    std::vector<std::string> all = {KOVALO_DOWNLOAD_HELPER};
+    all.insert(all.end(), arguments.begin(), arguments.end());
+    std::vector<char*> argv;
+    for (std::string& argument : all) argv.push_back(argument.data());
+    argv.push_back(nullptr);
+    if (posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ) != 0) {
+      throw std::runtime_error("cannot start the helper");
+    }
+    posix_spawn_file_actions_destroy(&actions);
+    close(in[0]);
+    close(out[1]);
+    toHelper_ = in[1];
+    fromHelper_ = out[0];
+  }
+  ~Helper() {
+    if (toHelper_ >= 0) close(toHelper_);
+    if (pid_ > 0) {
+      kill(pid_, SIGKILL);
+      Wait();
+    }
+    close(fromHelper_);
+  }
+
+  void Say(const std::string& line) {
+    std::string text = line + "\n";
+    ASSERT_EQ(write(toHelper_, text.data(), text.size()), static_cast<ssize_t>(text.size()));
+  }
+  // One line of the helper's output; empty at its end.
+  std::string ReadLine() {
+    std::string line;
+    char c;
+    while (read(fromHelper_, &c, 1) == 1 && c != '\n') line += c;
+    return line;
+  }
+  void Kill() { kill(pid_, SIGKILL); }
+  // The exit status, or -1 when killed.
+  int Wait() {
+    int status = 0;
+    waitpid(pid_, &status, 0);
+    pid_ = -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+
+ private:
+  pid_t pid_ = -1;
+  int toHelper_ = -1;
+  int fromHelper_ = -1;
+};
+
+// A server whose every answer takes a while, and which notes how many
+// requests it was serving at once.
+class CountingServer {
+ public:
+  explicit CountingServer(std::chrono::milliseconds hold) {
+    server_.server().Get("/held", [this, hold](const httplib::Request&, httplib::Response& response) {
+      {
+        std::lock_guard lock(mutex_);
+        ++served_;
+        ++active_;
+        most_ = std::max(most_, active_);
+      }
+      changed_.notify_all();
+      {
+        std::unique_lock lock(mutex_);
+        changed_.wait_for(lock, hold, [] { return false; });
+        --active_;
+      }
+      response.set_content("held page", "text/html");
+    });
+    server_.Start();
+  }
+  std::string Url() const { return server_.Url("/held"); }
+  int most() {
+    std::lock_guard lock(mutex_);
+    return most_;
+  }
+  int served() {
+    std::lock_guard lock(mutex_);
+    return served_;
+  }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  int active_ = 0;
+  int most_ = 0;
+  int served_ = 0;
+  LoopbackServer server_;
+};
+
+class AdmissionTest : public DownloadTest {
+ protected:
+  void SetUp() override {
+    DownloadTest::SetUp();
+    // The counting server's slow answers are no stall.
+    DownloadTimings timings = FastTimings();
+    timings.transferTimeoutMs = 5000;
+    SetDownloadTimings(timings);
+  }
+
+  std::string places() const { return folder_ + "/places"; }
+
+  // Runs DownloadUrl on slots first... at once, each on a thread of its own.
+  std::vector<int> FetchAtOnce(const std::string& url, int first, int count) {
+    std::vector<std::future<int>> running;
+    for (int slot = first; slot < first + count; ++slot) {
+      running.push_back(std::async(std::launch::async, [this, url, slot] { return Fetch(url, slot).result; }));
+    }
+    std::vector<int> results;
+    for (auto& result : running) results.push_back(result.get());
+    return results;
+  }
+};
+
+TEST_F(AdmissionTest, FourthTakerWaitsUntilAPlaceIsGivenBack) {
+  HostPlace held[3];
+  for (HostPlace& place : held) ASSERT_EQ(HostAdmission::Take("host/a", place, nullptr), Admission::Admitted);
+
+  HostPlace elsewhere;
+  EXPECT_EQ(HostAdmission::Take("host/b", elsewhere, nullptr), Admission::Admitted) << "another host waits too";
+
+  HostPlace fourth;
+  auto taking = std::async(std::launch::async, [&] { return HostAdmission::Take("host/a", fourth, nullptr); });
+  EXPECT_EQ(taking.wait_for(300ms), std::future_status::timeout);
+  held[1].Release();
+  ASSERT_EQ(taking.wait_for(2s), std::future_status::ready);
+  EXPECT_EQ(taking.get(), Admission::Admitted);
+}
+
+TEST_F(AdmissionTest, WaitingForAPlaceCostsNoProcessorTime) {
+  DownloadTimings timings = CurrentDownloadTimings();
+  timings.placePollMs = 50;  // the program's period
+  SetDownloadTimings(timings);
+  HostPlace held[3];
+  for (HostPlace& place : held) ASSERT_EQ(HostAdmission::Take("busy", place, nullptr), Admission::Admitted);
+  int waits = 0;
+  auto taking = std::async(std::launch::async, [&] {
+    timespec start{}, end{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &start);
+    HostPlace fourth;
+    Admission admission = HostAdmission::Take("busy", fourth, [&] { ++waits; });
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &end);
+    double cpu = static_cast<double>(end.tv_sec - start.tv_sec) + (end.tv_nsec - start.tv_nsec) / 1e9;
+    return std::make_pair(admission, cpu);
+  });
+  EXPECT_EQ(taking.wait_for(800ms), std::future_status::timeout);
+  held[0].Release();
+  auto [admission, cpuSeconds] = taking.get();
+  EXPECT_EQ(admission, Admission::Admitted);
+  EXPECT_LT(cpuSeconds, 0.1) << "processor time used while waiting about 0.8 s";
+  EXPECT_GE(waits, 5);
+  EXPECT_LE(waits, 40);
+}
+
+TEST_F(AdmissionTest, WaitEndsWhenRunStateTurns) {
+  HostPlace held[3];
+  for (HostPlace& place : held) ASSERT_EQ(HostAdmission::Take("host", place, nullptr), Admission::Admitted);
+  for (bool wake : {true, false}) {
+    SCOPED_TRACE(wake ? "SetRunState" : "plain store");
+    RunState.store(kRunStateRunning);
+    HostPlace fourth;
+    auto taking = std::async(std::launch::async, [&] { return HostAdmission::Take("host", fourth, nullptr); });
+    EXPECT_EQ(taking.wait_for(100ms), std::future_status::timeout);
+    if (wake) {
+      SetRunState(kRunStateClosing);
+    } else {
+      RunState.store(kRunStateClosing);
+    }
+    ASSERT_EQ(taking.wait_for(1s), std::future_status::ready);
+    EXPECT_EQ(taking.get(), Admission::Stopped);
+  }
+}
+
+TEST_F(AdmissionTest, DownloadWaitingForAPlaceStopsWithRunState) {
+  CountingServer server(0ms);
+  CDlf handle;
+  ASSERT_EQ(handle.Prepare(0, 1000), 0);
+  HostPlace held[3];
+  for (HostPlace& place : held) {
+    ASSERT_EQ(HostAdmission::Take(HostKey(server.Url()), place, nullptr), Admission::Admitted);
+  }
+  auto fetching = std::async(std::launch::async, [&] { return Fetch(server.Url()); });
+  EXPECT_EQ(fetching.wait_for(200ms), std::future_status::timeout);
+  SetRunState(kRunStateClosing);
+  ASSERT_EQ(fetching.wait_for(1s), std::future_status::ready);
+  Fetched fetched = fetching.get();
+  EXPECT_EQ(fetched.result, kDownloadAborted);
+  EXPECT_EQ(fetched.resultText, "<html>Parse Download Error #0. 'session Closed Aborting'</html>\n");
+  EXPECT_EQ(server.served(), 0);
+}
+
+TEST_F(AdmissionTest, UnusablePlaceFolderEndsInTheFailureMessageAndTheDownloadGoesOn) {
+  DownloadTimings timings = CurrentDownloadTimings();
+  timings.placeFailureLimit = 5;
+  SetDownloadTimings(timings);
+  SetPlaceFolder("/dev/null/places");
+  HostPlace place;
+  EXPECT_EQ(HostAdmission::Take("host", place, nullptr), Admission::Unadmitted);
+  EXPECT_EQ(errors_.Lines(), std::vector<std::string>{"Crash Count>=10000"});
+
+  CountingServer server(0ms);
+  CDlf handle;
+  ASSERT_EQ(handle.Prepare(0, 1000), 0);
+  Fetched fetched = Fetch(server.Url());
+  EXPECT_EQ(fetched.result, 0);
+  EXPECT_EQ(fetched.page, "held page");
+  EXPECT_EQ(errors_.Lines().size(), 2u);
+}
+
+TEST_F(AdmissionTest, FourDownloadsOfOneHostRunAtMostThreeAtOnce) {
+  CountingServer server(400ms);
+  CDlf handle;
+  for (int slot = 0; slot < 4; ++slot) ASSERT_EQ(handle.Prepare(slot, 1000), 0);
+  EXPECT_EQ(FetchAtOnce(server.Url(), 0, 4), (std::vector<int>{0, 0, 0, 0}));
+  EXPECT_EQ(server.served(), 4);
+  EXPECT_EQ(server.most(), 3);
+}
+
+TEST_F(AdmissionTest, TwoProcessesShareTheThreePlacesOfAHost) {
+  CountingServer server(800ms);
+  Helper helper({"fetch", places(), server.Url(), "2"});
+  CDlf handle;
+  for (int slot = 0; slot < 2; ++slot) ASSERT_EQ(handle.Prepare(slot, 1000), 0);
+  helper.Say("go");
+  EXPECT_EQ(FetchAtOnce(server.Url(), 0, 2), (std::vector<int>{0, 0}));
+  EXPECT_EQ(helper.ReadLine(), "0");
+  EXPECT_EQ(helper.ReadLine(), "0");
+  EXPECT_EQ(helper.Wait(), 0);
+  EXPECT_EQ(server.served(), 4);
+  EXPECT_EQ(server.most(), 3);
+}
+
+TEST_F(AdmissionTest, KilledHolderGivesItsPlacesBack) {
+  CountingServer server(0ms);
+  CDlf handle;
+  ASSERT_EQ(handle.Prepare(0, 1000), 0);
+  Helper holder({"hold", places(), server.Url()});
+  ASSERT_EQ(holder.ReadLine(), "held");
+
+  auto fetching = std::async(std::launch::async, [&] { return Fetch(server.Url()); });
+  EXPECT_EQ(fetching.wait_for(300ms), std::future_status::timeout);
+  EXPECT_EQ(server.served(), 0);
+  holder.Kill();
+  EXPECT_EQ(holder.Wait(), -1);
+  ASSERT_EQ(fetching.wait_for(3s), std::future_status::ready);
+  EXPECT_EQ(fetching.get().result, 0);
+  EXPECT_EQ(server.served(), 1);
+}
+
+}  // namespace
+}  // namespace kovalo::testing
