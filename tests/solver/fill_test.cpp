@@ -34,6 +34,8 @@ struct FillCase {
   const char* text;
   uint32_t status;  // after the closing re-evaluation
 };
+void PrintTo(const FillCase& c, std::ostream* out) { *out << c.name; }
+
 
 class FillCases : public SolverTest, public ::testing::WithParamInterface<FillCase> {};
 

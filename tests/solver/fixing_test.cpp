@@ -213,6 +213,8 @@ struct CopyCase {
   const char* clipboard;
   const char* message;
 };
+void PrintTo(const CopyCase& c, std::ostream* out) { *out << c.name; }
+
 
 class CopyCases : public SolverTest, public ::testing::WithParamInterface<CopyCase> {};
 

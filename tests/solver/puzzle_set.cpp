@@ -1,3 +1,5 @@
+// Puzzles made by removing clues from random full grids while the
+// independent solver still finds exactly one solution.
 #include "puzzle_set.h"
 
 #include <array>

@@ -12,6 +12,8 @@ struct RuleOutCase {
   std::vector<std::string> rows;
   std::vector<std::string> expected;
 };
+void PrintTo(const RuleOutCase& c, std::ostream* out) { *out << c.name; }
+
 
 class RuleOutCases : public SolverTest, public ::testing::WithParamInterface<RuleOutCase> {};
 

@@ -13,6 +13,8 @@ struct LoneCase {
   std::vector<std::string> rows;
   std::vector<std::string> expected;
 };
+void PrintTo(const LoneCase& c, std::ostream* out) { *out << c.name; }
+
 
 class LoneCases : public SolverTest, public ::testing::WithParamInterface<LoneCase> {};
 
