@@ -36,6 +36,7 @@ void Board::RecheckBoard(Cell& tallyCell) {
     else
       ++tallyCell.unverifiedCount;
   }
+  lastFixedCount = tallyCell.fixedCount;
   screen_.Repaint();
 }
 

@@ -79,6 +79,9 @@ class Board {
   std::vector<uint32_t> steps;
   int stepCount = 0;
 
+  // fixedCount of the latest RecheckBoard, whichever cell it was handed.
+  int lastFixedCount = 0;
+
   // Number given to puzzles typed in by hand.
   int userPuzzleCounter = 10000;
   // Where reset everything writes "Count"; unset, nothing is written.
