@@ -7,6 +7,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QResizeEvent>
+#include <QShortcut>
 
 #include "app/about_box.h"
 #include "app/butt.h"
@@ -15,11 +16,12 @@
 #include "app/tooltip_filter.h"
 #include "download/run_state.h"
 #include "saves/qt/saves_list.h"
+#include "solver/solving_aids.h"
 
 namespace kovalo {
 
-CKovaloDlg::CKovaloDlg(std::string workingFolder)
-    : board_(*this), workingFolder_(std::move(workingFolder)) {
+CKovaloDlg::CKovaloDlg(std::string workingFolder, std::time_t startUp)
+    : board_(*this), saveFiles_(iniStore_, std::move(workingFolder), startUp) {
   setWindowTitle("Sudoku");
   setWindowIcon(ProgramIcon());
   board_.replaying = false;
@@ -38,6 +40,10 @@ CKovaloDlg::CKovaloDlg(std::string workingFolder)
   setMinimumSize(kMinimumWidth, kMinimumHeight);
   LayOutClientArea(kInitialClientWidth, kInitialClientHeight);
 
+  saveFiles_.EnsureSavesFolder();
+  board_.userPuzzleCounter = saveFiles_.ReadUserPuzzleCounter();
+  board_.writeCount = [this](int counter) { saveFiles_.WriteCount(counter); };
+
   // The start-up reset asks nothing.
   board_.OnReset();
 }
@@ -47,6 +53,13 @@ CKovaloDlg::~CKovaloDlg() = default;
 void CKovaloDlg::CreateMenus() {
   QMenu* info = menuBar()->addMenu("Info");
   connect(info->addAction("About Program"), &QAction::triggered, this, &CKovaloDlg::OnAbout);
+  // The usual keys for Undo and Redo press the window's buttons, wherever
+  // the focus is; the cells' own editor history is off.
+  connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z), this), &QShortcut::activated, this,
+          &CKovaloDlg::PressUndo);
+  for (QKeySequence keys : {QKeySequence(Qt::CTRL | Qt::Key_Y),
+                            QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)})
+    connect(new QShortcut(keys, this), &QShortcut::activated, this, &CKovaloDlg::PressRedo);
 }
 
 void CKovaloDlg::CreateBoard() {
@@ -128,6 +141,7 @@ void CKovaloDlg::OnButton(int controlId) {
     case IDC_LOCK: board_.OnLock(); break;
     case IDC_RESET: board_.OnReset(); break;
     case IDC_CHECKING: board_.OnChecking(Button(IDC_CHECKING)->isChecked()); break;
+    case IDC_FILL: OnFill(board_); break;
     case IDC_UNDO: board_.OnUndo(); break;
     case IDC_REDO: board_.OnRedo(); break;
     default: break;
@@ -178,10 +192,12 @@ void CKovaloDlg::SetControlChecked(int controlId, bool checked) {
 }
 
 void CKovaloDlg::Repaint() {
+  // Every cell shows its model at once. A cell whose text, read-only state
+  // and colours are as they were would paint the same pixels again, so only
+  // the changed ones are painted.
   for (int n = 0; n < kCells; ++n) {
     CSmallBox* cell = CellWidget(n);
-    cell->Sync();
-    cell->viewport()->repaint();
+    if (cell->Sync()) cell->viewport()->repaint();
   }
 }
 
@@ -203,7 +219,7 @@ void CKovaloDlg::SetWaitCursor(bool on) {
 
 void CKovaloDlg::CellEdited(Cell& cell, const std::string& text) { board_.PlayerEdited(cell, text); }
 
-void CKovaloDlg::CellCommand(Cell&, int) {}
+void CKovaloDlg::CellCommand(Cell& cell, int commandId) { RunCellCommand(board_, cell, commandId); }
 
 void CKovaloDlg::FocusCell(int cellNumber) { CellWidget(cellNumber)->setFocus(Qt::TabFocusReason); }
 

@@ -12,6 +12,8 @@
 #include "board/board.h"
 #include "board/qt/cell_widgets.h"
 #include "board/screen.h"
+#include "saves/ini_store.h"
+#include "saves/save_files.h"
 
 class QFrame;
 
@@ -24,7 +26,8 @@ class CKovaloDlg : public QMainWindow, public Screen, public CellHost {
   Q_OBJECT
  public:
   // workingFolder ends in '/': the Saves folder is made below it.
-  explicit CKovaloDlg(std::string workingFolder);
+  // startUp is the moment whose month names the save files.
+  explicit CKovaloDlg(std::string workingFolder, std::time_t startUp = std::time(nullptr));
   ~CKovaloDlg() override;
 
   Board& board() { return board_; }
@@ -35,6 +38,7 @@ class CKovaloDlg : public QMainWindow, public Screen, public CellHost {
   CSaves* SavesList() const { return savesList_; }
   QWidget* ClientArea() const { return client_; }
   const std::string& puzzleDate() const { return puzzleDate_; }
+  SaveFiles& saveFiles() { return saveFiles_; }
 
   // Tests answer message boxes through this instead of the player.
   std::function<Reply(const std::string& text, const std::string& caption, Buttons)> messageHook;
@@ -73,7 +77,8 @@ class CKovaloDlg : public QMainWindow, public Screen, public CellHost {
   void OnAbout();
 
   Board board_;
-  std::string workingFolder_;
+  IniStore iniStore_;
+  SaveFiles saveFiles_;
   std::string puzzleDate_;
   QFont dingbatFont_;
   QWidget* client_ = nullptr;

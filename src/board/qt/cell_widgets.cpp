@@ -52,19 +52,25 @@ CSmallBox::CSmallBox(Cell& cell, CellHost& host, CBigBox* box)
   connect(this, &QTextEdit::textChanged, this, &CSmallBox::OnTextChanged);
 }
 
-void CSmallBox::Sync() {
+bool CSmallBox::Sync() {
+  bool changed = false;
   const QString text = QString::fromLatin1(cell_.text.data(), static_cast<int>(cell_.text.size()));
   if (toPlainText() != text) {
     const QSignalBlocker blocker(this);  // a program write is no player edit
     setPlainText(text);
     moveCursor(QTextCursor::End);
+    changed = true;
   }
-  if (isReadOnly() != cell_.readOnly) setReadOnly(cell_.readOnly);
-  ApplyColours(ColoursOf(cell_.status, host_.BoardLocked(), host_.BoardChecking()));
+  if (isReadOnly() != cell_.readOnly) {
+    setReadOnly(cell_.readOnly);
+    changed = true;
+  }
+  return ApplyColours(ColoursOf(cell_.status, host_.BoardLocked(), host_.BoardChecking())) ||
+         changed;
 }
 
-void CSmallBox::ApplyColours(const CellColours& colours) {
-  if (coloursShown_ && colours == shown_) return;
+bool CSmallBox::ApplyColours(const CellColours& colours) {
+  if (coloursShown_ && colours == shown_) return false;
   shown_ = colours;
   coloursShown_ = true;
   QPalette pal = palette();
@@ -72,6 +78,7 @@ void CSmallBox::ApplyColours(const CellColours& colours) {
   pal.setColor(QPalette::Text, colours.defaultText ? QPalette().color(QPalette::Text)
                                                    : ColourOf(colours.text));
   setPalette(pal);
+  return true;
 }
 
 void CSmallBox::OnTextChanged() {

@@ -35,8 +35,8 @@ class CSmallBox : public QTextEdit {
   CBigBox* box() const { return box_; }
 
   // Shows the model cell: text, read-only state and colours. The player's
-  // change handler does not run for it.
-  void Sync();
+  // change handler does not run for it. True when anything shown changed.
+  bool Sync();
 
   // The cell's context menu, as the right button opens it, at a point in
   // the cell's coordinates.
@@ -52,7 +52,7 @@ class CSmallBox : public QTextEdit {
 
  private:
   void OnTextChanged();
-  void ApplyColours(const CellColours& colours);
+  bool ApplyColours(const CellColours& colours);
 
   Cell& cell_;
   CellHost& host_;
