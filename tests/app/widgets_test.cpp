@@ -9,12 +9,23 @@
 #include <QToolTip>
 #include <deque>
 
+#include <QClipboard>
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QTimer>
+#include <algorithm>
+#include <ctime>
+
+#include "app/about_box.h"
 #include "app/butt.h"
 #include "app/control_table.h"
 #include "app/kovalo_dlg.h"
 #include "app/tooltip_filter.h"
 #include "app/tooltips.h"
 #include "qt_app.h"
+#include "download/run_state.h"
 #include "saves/qt/saves_list.h"
 
 namespace kovalo {
@@ -289,6 +300,132 @@ TEST_F(WidgetTest, RadioButtonsFormOneGroup) {
   QTest::mouseClick(dlg->Button(IDC_SECOND_WEEKLY), Qt::LeftButton);
   EXPECT_FALSE(dlg->Button(IDC_HARD)->isChecked());
   EXPECT_TRUE(dlg->Button(IDC_CHECKING)->isChecked());  // the check box is not in the group
+}
+
+}  // namespace
+}  // namespace kovalo
+
+namespace kovalo {
+namespace {
+
+// An easy puzzle that singles and box-line elimination solve completely.
+const char kEasyPuzzle[] =
+    "53..7....6..195....98....6.8...6...34..8.3..17...2...6.6....28....419..5....8..79";
+
+TEST_F(WidgetTest, CountIsReadAtStartAndWrittenByReset) {
+  const std::string folder = testing::FreshFolder();
+  std::tm date{};
+  date.tm_year = 2026 - 1900;
+  date.tm_mon = 11;
+  date.tm_mday = 7;
+  date.tm_hour = 12;
+  const std::time_t startUp = std::mktime(&date);
+  {
+    IniStore store;
+    SaveFiles files(store, folder, startUp);
+    ASSERT_EQ(files.EnsureSavesFolder(), 0);
+    ASSERT_TRUE(files.WriteCount(10000));
+  }
+  CKovaloDlg second(folder, startUp);
+  second.messageHook = [](const std::string&, const std::string&, Buttons) { return Reply::Yes; };
+  EXPECT_EQ(second.windowTitle(), "Number 10001, User defined");
+  EXPECT_EQ(second.saveFiles().currentMonthPath(), folder + "Saves/Sudoku 12-2026.ini");
+  // Reset answered Yes, no lock since start: the counter and "Count" stay 10001.
+  QTest::mouseClick(second.Button(IDC_RESET), Qt::LeftButton);
+  EXPECT_EQ(second.windowTitle(), "Number 10001, User defined");
+  IniStore fresh;
+  EXPECT_EQ(fresh.ReadString(folder + "Saves/Sudoku 12-2026.ini", "Sudoku", "Count"), "10001");
+}
+
+TEST_F(WidgetTest, FillRefusesBeforeTheLock) {
+  QTest::mouseClick(dlg->Button(IDC_FILL), Qt::LeftButton);
+  EXPECT_EQ(shown, std::vector<std::string>{"Sudoku Puzzle Has not been locked yet"});
+  EXPECT_EQ(captions, std::vector<std::string>{"Unable to fill in squares untill puzzle is locked"});
+}
+
+TEST_F(WidgetTest, TypedPuzzleLockedFilledAndSolvedFromTheMenu) {
+  for (int k = 0; k < 81; ++k)
+    if (kEasyPuzzle[k] != '.') {
+      const char digit[2] = {kEasyPuzzle[k], 0};
+      TypeInto(k / 9, k % 9, digit);
+    }
+  QTest::mouseClick(dlg->Button(IDC_LOCK), Qt::LeftButton);
+  QTest::mouseClick(dlg->Button(IDC_FILL), Qt::LeftButton);
+  EXPECT_EQ(CellAt(0, 2)->toPlainText(), "124");  // row 5 3 7, column 8, box 6 9 8
+  EXPECT_FALSE(dlg->Button(IDC_UNDO)->isEnabled());
+
+  replies = {Reply::Yes};
+  dlg->CellCommand(dlg->board().AtGrid(0, 2), ID_ATTEMPT_SOLVE);
+  const std::string solved =
+      "534678912672195348198342567859761423426853791713924856961537284287419635345286179";
+  for (int k = 0; k < 81; ++k)
+    EXPECT_EQ(CellAt(k / 9, k % 9)->toPlainText().toStdString(), std::string(1, solved[k])) << k;
+  const std::string verdict =
+      "You have Successfully Completed the puzzle but your answers could not be verified with the "
+      "website at this time";
+  EXPECT_EQ(std::count(shown.begin(), shown.end(), verdict), 2);
+  EXPECT_EQ(BackgroundOf(0, 2), ColourOf(rgb::kLightCyan));
+
+  // Undo takes the attempt back group by group to the filled board.
+  while (dlg->Button(IDC_UNDO)->isEnabled()) QTest::mouseClick(dlg->Button(IDC_UNDO), Qt::LeftButton);
+  EXPECT_EQ(CellAt(0, 2)->toPlainText(), "124");
+  EXPECT_EQ(CellAt(0, 0)->toPlainText(), "5");
+}
+
+TEST_F(WidgetTest, ContextMenuHoldsTheCommandsAndTheHelpPopup) {
+  CSmallBox* cell = CellAt(3, 3);
+  QStringList seen;
+  QTimer::singleShot(0, [&] {
+    QMenu* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    ASSERT_NE(menu, nullptr);
+    for (QAction* action : menu->actions()) {
+      seen << action->text();
+      if (action->menu())
+        for (QAction* inner : action->menu()->actions()) seen << "Help/" + inner->text();
+    }
+    menu->close();
+  });
+  cell->OpenContextMenu(QPoint(5, 5));
+  EXPECT_EQ(seen, (QStringList{"Mark as Fixed", "Unmark as Fixed",
+                               "UnMark and Refill Adjacent Boxes", "Copy Answers to clipboard",
+                               "Help", "Help/Mark all Single Digit Fields",
+                               "Help/Mark any Numbers that are alone",
+                               "Help/Do Both Above until no more changes",
+                               "Help/Rule Out impossible Combinations",
+                               "Help/Attempt to Solve the puzzle"}));
+}
+
+TEST_F(WidgetTest, MarkAsFixedFromTheMenuAndCopyToTheClipboard) {
+  TypeInto(0, 0, "7");
+  TypeInto(0, 5, "17");
+  dlg->CellCommand(dlg->board().AtGrid(0, 0), ID_MARK_AS_FIXED);
+  EXPECT_EQ(CellAt(0, 5)->toPlainText(), "1");
+  dlg->CellCommand(dlg->board().AtGrid(0, 0), ID_COPY_ANSWERS);
+  EXPECT_EQ(QApplication::clipboard()->text(), "7     1");
+  EXPECT_EQ(shown.back(), "*** Some numbers only were copied to clipboard ***");
+  QTest::mouseClick(dlg->Button(IDC_UNDO), Qt::LeftButton);
+  EXPECT_EQ(CellAt(0, 5)->toPlainText(), "17");
+}
+
+TEST_F(WidgetTest, AboutBoxNamesTheVersionAndClosesWithOk) {
+  AboutBox box(dlg.get());
+  QStringList texts;
+  for (QLabel* label : box.findChildren<QLabel*>()) texts << label->text();
+  EXPECT_TRUE(texts.contains("Kovalo Version 1.0"));
+  QTimer::singleShot(0, [&] {
+    auto* buttons = box.findChild<QDialogButtonBox*>();
+    ASSERT_NE(buttons, nullptr);
+    QTest::mouseClick(buttons->button(QDialogButtonBox::Ok), Qt::LeftButton);
+  });
+  EXPECT_EQ(box.exec(), QDialog::Accepted);
+}
+
+TEST_F(WidgetTest, ClosingTheWindowStopsEverything) {
+  RunState.store(-1);
+  dlg->close();
+  EXPECT_EQ(RunState.load(), 1);
+  EXPECT_FALSE(dlg->isVisible());
+  RunState.store(-1);  // the next test starts a new program
 }
 
 }  // namespace
