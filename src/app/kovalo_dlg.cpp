@@ -1,8 +1,13 @@
 #include "app/kovalo_dlg.h"
 
 #include <QApplication>
+#include <chrono>
 #include <QClipboard>
 #include <QCloseEvent>
+#include <QDesktopServices>
+#include <QThread>
+#include <QTimerEvent>
+#include <QUrl>
 #include <QFrame>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -14,6 +19,7 @@
 #include "app/control_table.h"
 #include "app/program_icon.h"
 #include "app/tooltip_filter.h"
+#include "download/download.h"
 #include "download/run_state.h"
 #include "saves/qt/saves_list.h"
 #include "solver/solving_aids.h"
@@ -21,7 +27,10 @@
 namespace kovalo {
 
 CKovaloDlg::CKovaloDlg(std::string workingFolder, std::time_t startUp)
-    : board_(*this), saveFiles_(iniStore_, std::move(workingFolder), startUp) {
+    : board_(*this),
+      saveFiles_(iniStore_, std::move(workingFolder), startUp),
+      sites_(ProgramSiteAddresses()) {
+  SetRunState(kRunStateRunning);
   setWindowTitle("Sudoku");
   setWindowIcon(ProgramIcon());
   board_.replaying = false;
@@ -46,9 +55,24 @@ CKovaloDlg::CKovaloDlg(std::string workingFolder, std::time_t startUp)
 
   // The start-up reset asks nothing.
   board_.OnReset();
+  puzzleRequest_ = -1;
+
+  openInBrowser = [](const std::string& address) {
+    QDesktopServices::openUrl(QUrl(QString::fromStdString(address)));
+  };
+  SetProgramErrorSink([this](const std::string& text) {
+    OnUiThread([&] { ShowProgramError(*this, text); });
+  });
 }
 
-CKovaloDlg::~CKovaloDlg() = default;
+CKovaloDlg::~CKovaloDlg() {
+  // A download still running stops at once: the engine's loops see
+  // RunState, and no step of the worker reaches this window any more.
+  SetRunState(kRunStateClosing);
+  CloseWorkerGate();
+  if (worker_.joinable()) worker_.join();
+  SetProgramErrorSink(nullptr);
+}
 
 void CKovaloDlg::CreateMenus() {
   QMenu* info = menuBar()->addMenu("Info");
@@ -142,10 +166,141 @@ void CKovaloDlg::OnButton(int controlId) {
     case IDC_RESET: board_.OnReset(); break;
     case IDC_CHECKING: board_.OnChecking(Button(IDC_CHECKING)->isChecked()); break;
     case IDC_FILL: OnFill(board_); break;
+    case IDC_WEBSITE: OnWebsite(); break;
+    case IDC_RANDOM: OnRandomSudoku(); break;
     case IDC_UNDO: board_.OnUndo(); break;
     case IDC_REDO: board_.OnRedo(); break;
-    default: break;
+    default:
+      if (controlId >= IDC_MONDAY && controlId <= IDC_SUNDAY) {
+        OnWeekday(controlId - IDC_MONDAY);
+      } else if (controlId >= IDC_SECOND_WEEKLY && controlId <= IDC_NORMAL) {
+        if (auto base = SiteBaseForRadio(controlId, Button(controlId)->isChecked()))
+          siteBase_ = *base;
+      }
+      break;
   }
+}
+
+// ---------------------------------------------------------------- downloads
+
+namespace {
+
+const char* const kWeekdayCaptions[7] = {"Mon.", "Tue.", "Wed.", "Thur.", "Fri.", "Sat.", "Sun."};
+
+// The download controls in the order they are switched.
+constexpr int kDownloadControls[] = {IDC_MONDAY,     IDC_MONDAY + 1, IDC_MONDAY + 2, IDC_MONDAY + 3,
+                                     IDC_MONDAY + 4, IDC_MONDAY + 5, IDC_SUNDAY,     IDC_RANDOM,
+                                     IDC_SECOND_WEEKLY, IDC_EASY,    IDC_MEDIUM,     IDC_HARD,
+                                     IDC_EVIL,       IDC_NORMAL};
+
+}  // namespace
+
+void CKovaloDlg::OnWeekday(int weekdayIndex) {
+  if (!ConfirmPuzzleLoad(board_, kWeekdayCaptions[weekdayIndex])) return;
+  puzzleRequest_ = WeekdayRequest(siteBase_, weekdayIndex);
+  SetDownloadControlsEnabled(false);
+  StartWorker();
+}
+
+void CKovaloDlg::OnRandomSudoku() {
+  if (!ConfirmPuzzleLoad(board_, "RANDOM")) return;
+  // Seeded per press from the millisecond tick.
+  PuzzleNumberGenerator generator(static_cast<uint32_t>(
+      std::chrono::duration_cast<std::chrono::milliseconds>(
+          std::chrono::steady_clock::now().time_since_epoch())
+          .count()));
+  SetDownloadControlsEnabled(false);
+  puzzleRequest_ = RandomRequest(generator.Next());
+  StartWorker();
+}
+
+void CKovaloDlg::OnWebsite() {
+  if (openInBrowser) openInBrowser(WebsiteAddress(sites_, Title()));
+}
+
+void CKovaloDlg::StartWorker() {
+  // The worker before this one has handed over its last step already.
+  if (worker_.joinable()) worker_.join();
+  WorkerRequest request;
+  request.puzzleRequest = puzzleRequest_;
+  request.now = clock();
+  request.sites = sites_;
+  workerRunning_ = true;
+  worker_ = std::thread([this, request] {
+    DownloadWorker(
+        request, *this, [](const std::string& a) { return FetchWithEngine(a, true); },
+        [](const std::string& a) { return FetchWithEngine(a, false); });
+    workerRunning_ = false;
+  });
+}
+
+bool CKovaloDlg::DownloadRunning() const { return workerRunning_.load(); }
+
+void CKovaloDlg::SetDownloadControlsEnabled(bool enable) {
+  if (enable) StopDownloadsAndWait();
+  for (int id : kDownloadControls) EnableControl(id, enable);
+}
+
+void CKovaloDlg::StartDownloadEndTimer() {
+  if (!downloadEndTimer_) downloadEndTimer_ = startTimer(0);
+}
+
+void CKovaloDlg::timerEvent(QTimerEvent* event) {
+  if (event->timerId() != downloadEndTimer_ || !downloadEndTimer_) return;
+  killTimer(downloadEndTimer_);
+  downloadEndTimer_ = 0;
+  SetDownloadControlsEnabled(true);
+}
+
+void CKovaloDlg::PostRandomSudokuClick() {
+  // The button is disabled; its handler runs all the same.
+  QMetaObject::invokeMethod(this, &CKovaloDlg::OnRandomSudoku, Qt::QueuedConnection);
+}
+
+bool CKovaloDlg::OnUiThread(const std::function<void()>& step) {
+  if (QThread::currentThread() == thread()) {
+    step();
+    return true;
+  }
+  struct StepState {
+    bool running = false;
+    bool done = false;
+  };
+  auto state = std::make_shared<StepState>();
+  {
+    std::lock_guard<std::mutex> lock(gateMutex_);
+    if (gateClosed_) return false;
+  }
+  QMetaObject::invokeMethod(
+      this,
+      [this, state, &step] {
+        {
+          // The gate closes on this thread too, so once open here it stays
+          // open until the step is over, and the worker waits for it.
+          std::lock_guard<std::mutex> lock(gateMutex_);
+          if (gateClosed_) return;
+          state->running = true;
+        }
+        step();
+        {
+          std::lock_guard<std::mutex> lock(gateMutex_);
+          state->running = false;
+          state->done = true;
+        }
+        gateChanged_.notify_all();
+      },
+      Qt::QueuedConnection);
+  std::unique_lock<std::mutex> lock(gateMutex_);
+  gateChanged_.wait(lock, [&] { return state->done || (gateClosed_ && !state->running); });
+  return state->done;
+}
+
+void CKovaloDlg::CloseWorkerGate() {
+  {
+    std::lock_guard<std::mutex> lock(gateMutex_);
+    gateClosed_ = true;
+  }
+  gateChanged_.notify_all();
 }
 
 void CKovaloDlg::OnAbout() {
@@ -154,7 +309,8 @@ void CKovaloDlg::OnAbout() {
 }
 
 void CKovaloDlg::closeEvent(QCloseEvent* event) {
-  RunState.store(1);
+  SetRunState(kRunStateClosing);
+  CloseWorkerGate();
   event->accept();
 }
 

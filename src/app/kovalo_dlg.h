@@ -6,14 +6,21 @@
 #include <QFont>
 #include <QMainWindow>
 #include <array>
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
 #include <functional>
 #include <memory>
+#include <mutex>
+#include <thread>
 
 #include "board/board.h"
 #include "board/qt/cell_widgets.h"
 #include "board/screen.h"
 #include "saves/ini_store.h"
 #include "saves/save_files.h"
+#include "sources/download_worker.h"
+#include "sources/sites.h"
 
 class QFrame;
 
@@ -22,7 +29,7 @@ namespace kovalo {
 class CButt;
 class CSaves;
 
-class CKovaloDlg : public QMainWindow, public Screen, public CellHost {
+class CKovaloDlg : public QMainWindow, public Screen, public CellHost, public WorkerWindow {
   Q_OBJECT
  public:
   // workingFolder ends in '/': the Saves folder is made below it.
@@ -30,7 +37,6 @@ class CKovaloDlg : public QMainWindow, public Screen, public CellHost {
   explicit CKovaloDlg(std::string workingFolder, std::time_t startUp = std::time(nullptr));
   ~CKovaloDlg() override;
 
-  Board& board() { return board_; }
   CBigBox* Box(int boxIndex) const { return boxes_[boxIndex]; }
   CSmallBox* CellWidget(int cellNumber) const;
   CButt* Button(int controlId) const;
@@ -39,6 +45,22 @@ class CKovaloDlg : public QMainWindow, public Screen, public CellHost {
   QWidget* ClientArea() const { return client_; }
   const std::string& puzzleDate() const { return puzzleDate_; }
   SaveFiles& saveFiles() { return saveFiles_; }
+  int32_t siteBase() const { return siteBase_; }
+  int32_t puzzleRequest() const { return puzzleRequest_; }
+
+  // Where downloads go; the program takes the addresses from the
+  // environment. Tests point them at their own servers.
+  void SetSiteAddresses(SiteAddresses sites) { sites_ = std::move(sites); }
+  // The worker's clock; the program reads the system's.
+  std::function<std::time_t()> clock = [] { return std::time(nullptr); };
+  // Opens an address in the desktop's browser.
+  std::function<void(const std::string&)> openInBrowser;
+
+  // Enables or disables the fourteen download controls; enabling first
+  // waits until the download engine has ended its transfers.
+  void SetDownloadControlsEnabled(bool enable);
+  // True while a download worker has not yet returned.
+  bool DownloadRunning() const;
 
   // Tests answer message boxes through this instead of the player.
   std::function<Reply(const std::string& text, const std::string& caption, Buttons)> messageHook;
@@ -54,6 +76,14 @@ class CKovaloDlg : public QMainWindow, public Screen, public CellHost {
   bool SetClipboardText(const std::string& text) override;
   void SetWaitCursor(bool on) override;
 
+  // WorkerWindow.
+  bool OnUiThread(const std::function<void()>& step) override;
+  Board& board() override { return board_; }
+  std::string& puzzleDate() override { return puzzleDate_; }
+  int& firstSaveFlag() override { return firstSaveFlag_; }
+  void StartDownloadEndTimer() override;
+  void PostRandomSudokuClick() override;
+
   // CellHost.
   void CellEdited(Cell& cell, const std::string& text) override;
   void CellCommand(Cell& cell, int commandId) override;
@@ -65,6 +95,7 @@ class CKovaloDlg : public QMainWindow, public Screen, public CellHost {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  void timerEvent(QTimerEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
@@ -75,11 +106,30 @@ class CKovaloDlg : public QMainWindow, public Screen, public CellHost {
   void LayOutClientArea(int width, int height);
   void OnButton(int controlId);
   void OnAbout();
+  void OnWeekday(int weekdayIndex);
+  void OnRandomSudoku();
+  void OnWebsite();
+  void StartWorker();
+  // No step of the worker runs after this; its waits end at once.
+  void CloseWorkerGate();
 
   Board board_;
   IniStore iniStore_;
   SaveFiles saveFiles_;
   std::string puzzleDate_;
+  int firstSaveFlag_ = 0;
+  int32_t siteBase_ = 0;
+  int32_t puzzleRequest_ = -1;
+  SiteAddresses sites_;
+  int downloadEndTimer_ = 0;
+
+  // The download worker and the gate through which its steps reach the
+  // user-interface thread.
+  std::thread worker_;
+  std::atomic<bool> workerRunning_{false};
+  std::mutex gateMutex_;
+  std::condition_variable gateChanged_;
+  bool gateClosed_ = false;
   QFont dingbatFont_;
   QWidget* client_ = nullptr;
   std::array<CBigBox*, 9> boxes_{};
