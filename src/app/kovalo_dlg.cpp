@@ -254,51 +254,59 @@ void CKovaloDlg::timerEvent(QTimerEvent* event) {
 
 void CKovaloDlg::PostRandomSudokuClick() {
   // The button is disabled; its handler runs all the same.
-  QMetaObject::invokeMethod(this, &CKovaloDlg::OnRandomSudoku, Qt::QueuedConnection);
+  QMetaObject::invokeMethod(this, "OnRandomSudoku", Qt::QueuedConnection);
 }
 
+// The worker's steps wait in a queue of this window's own, guarded by its
+// mutex; a queued call only wakes the user-interface thread to run them.
+// The queue, not the toolkit's event, carries the step across, so every
+// hand-over goes through the one mutex.
 bool CKovaloDlg::OnUiThread(const std::function<void()>& step) {
   if (QThread::currentThread() == thread()) {
     step();
     return true;
   }
-  struct StepState {
-    bool running = false;
-    bool done = false;
-  };
-  auto state = std::make_shared<StepState>();
+  auto pending = std::make_shared<PendingStep>();
+  pending->step = &step;
   {
     std::lock_guard<std::mutex> lock(gateMutex_);
     if (gateClosed_) return false;
+    pendingSteps_.push_back(pending);
   }
-  QMetaObject::invokeMethod(
-      this,
-      [this, state, &step] {
-        {
-          // The gate closes on this thread too, so once open here it stays
-          // open until the step is over, and the worker waits for it.
-          std::lock_guard<std::mutex> lock(gateMutex_);
-          if (gateClosed_) return;
-          state->running = true;
-        }
-        step();
-        {
-          std::lock_guard<std::mutex> lock(gateMutex_);
-          state->running = false;
-          state->done = true;
-        }
-        gateChanged_.notify_all();
-      },
-      Qt::QueuedConnection);
+  QMetaObject::invokeMethod(this, "RunPendingSteps", Qt::QueuedConnection);
   std::unique_lock<std::mutex> lock(gateMutex_);
-  gateChanged_.wait(lock, [&] { return state->done || (gateClosed_ && !state->running); });
-  return state->done;
+  // A step that has begun is waited for even when the gate closes meanwhile
+  // (a message box of the step may let the close request in): it still uses
+  // what the worker handed it.
+  gateChanged_.wait(lock, [&] { return pending->done || (gateClosed_ && !pending->running); });
+  return pending->done;
+}
+
+void CKovaloDlg::RunPendingSteps() {
+  for (;;) {
+    std::shared_ptr<PendingStep> pending;
+    {
+      std::lock_guard<std::mutex> lock(gateMutex_);
+      if (gateClosed_ || pendingSteps_.empty()) return;
+      pending = pendingSteps_.front();
+      pendingSteps_.pop_front();
+      pending->running = true;
+    }
+    (*pending->step)();
+    {
+      std::lock_guard<std::mutex> lock(gateMutex_);
+      pending->running = false;
+      pending->done = true;
+    }
+    gateChanged_.notify_all();
+  }
 }
 
 void CKovaloDlg::CloseWorkerGate() {
   {
     std::lock_guard<std::mutex> lock(gateMutex_);
     gateClosed_ = true;
+    pendingSteps_.clear();
   }
   gateChanged_.notify_all();
 }

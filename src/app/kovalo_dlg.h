@@ -8,6 +8,7 @@
 #include <array>
 #include <atomic>
 #include <condition_variable>
+#include <deque>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -107,7 +108,8 @@ class CKovaloDlg : public QMainWindow, public Screen, public CellHost, public Wo
   void OnButton(int controlId);
   void OnAbout();
   void OnWeekday(int weekdayIndex);
-  void OnRandomSudoku();
+  Q_INVOKABLE void OnRandomSudoku();
+  Q_INVOKABLE void RunPendingSteps();
   void OnWebsite();
   void StartWorker();
   // No step of the worker runs after this; its waits end at once.
@@ -127,6 +129,12 @@ class CKovaloDlg : public QMainWindow, public Screen, public CellHost, public Wo
   // user-interface thread.
   std::thread worker_;
   std::atomic<bool> workerRunning_{false};
+  struct PendingStep {
+    const std::function<void()>* step = nullptr;
+    bool running = false;
+    bool done = false;
+  };
+  std::deque<std::shared_ptr<PendingStep>> pendingSteps_;
   std::mutex gateMutex_;
   std::condition_variable gateChanged_;
   bool gateClosed_ = false;
