@@ -32,9 +32,9 @@ std::time_t LocalMoment(int year, int month, int day, int hour) {
   return std::mktime(&fields);
 }
 
-class DownloadTest : public ::testing::Test {
+class DownloadWindowTest : public ::testing::Test {
  protected:
-  DownloadTest() : server(KOVALO_TEST_DATA "/sources") {
+  DownloadWindowTest() : server(KOVALO_TEST_DATA "/sources") {
     setenv("TZ", "Europe/Berlin", 1);
     tzset();
     testing::EnsureQtApplication();
@@ -51,7 +51,7 @@ class DownloadTest : public ::testing::Test {
     };
     dlg->show();
   }
-  ~DownloadTest() override {
+  ~DownloadWindowTest() override {
     dlg.reset();
     std::filesystem::current_path(oldFolder);
   }
@@ -103,7 +103,7 @@ class DownloadTest : public ::testing::Test {
   std::vector<std::string> shown;
 };
 
-TEST_F(DownloadTest, LevelSitePuzzleArrivesLocked) {
+TEST_F(DownloadWindowTest, LevelSitePuzzleArrivesLocked) {
   QTest::mouseClick(dlg->Button(IDC_MEDIUM), Qt::LeftButton);
   EXPECT_EQ(dlg->siteBase(), 2010000);
   PressAndWait(1103);  // Thu
@@ -116,7 +116,7 @@ TEST_F(DownloadTest, LevelSitePuzzleArrivesLocked) {
   EXPECT_TRUE(shown.empty());
 }
 
-TEST_F(DownloadTest, EveryWeekdayOfTheMainSiteAsksBeforeReplacingAPuzzle) {
+TEST_F(DownloadWindowTest, EveryWeekdayOfTheMainSiteAsksBeforeReplacingAPuzzle) {
   PressAndWait(1100);  // Mon: 17 April 2006
   ExpectLocked("009003002750408093001006008492605000000090000000180500513000086000050940000000700");
   EXPECT_EQ(dlg->windowTitle(), "Daily 1734, Monday 10 April 2006");
@@ -132,7 +132,7 @@ TEST_F(DownloadTest, EveryWeekdayOfTheMainSiteAsksBeforeReplacingAPuzzle) {
   EXPECT_EQ(requests[3], "/main/DailySudoku.asp?day=16/04/2006");
 }
 
-TEST_F(DownloadTest, SecondWeeklyAndRandomSites) {
+TEST_F(DownloadWindowTest, SecondWeeklyAndRandomSites) {
   QTest::mouseClick(dlg->Button(IDC_SECOND_WEEKLY), Qt::LeftButton);
   PressAndWait(1102);  // Wd
   ExpectLocked("010980000000304005836050000050040090904020060070010050040000031362000080000500704");
@@ -146,7 +146,7 @@ TEST_F(DownloadTest, SecondWeeklyAndRandomSites) {
   EXPECT_LE(request, 32777);
 }
 
-TEST_F(DownloadTest, FailedRandomPageIsReplacedByAnotherUntilOneReads) {
+TEST_F(DownloadWindowTest, FailedRandomPageIsReplacedByAnotherUntilOneReads) {
   server.Override("/random/solution.php", "<html>Busy, try again</html>");
   QTest::mouseClick(dlg->Button(IDC_RANDOM), Qt::LeftButton);
   // The retries keep the controls disabled.
@@ -159,7 +159,7 @@ TEST_F(DownloadTest, FailedRandomPageIsReplacedByAnotherUntilOneReads) {
   EXPECT_TRUE(shown.empty());  // an empty board asks nothing before each retry
 }
 
-TEST_F(DownloadTest, MainWeeklyPageWithoutItsGridFails) {
+TEST_F(DownloadWindowTest, MainWeeklyPageWithoutItsGridFails) {
   server.Override("/main/DailySudoku.asp?day=", "<table><font>x<font>Daily 9<font>>J<<tr><td>1</table>");
   PressAndWait(1101);
   EXPECT_EQ(dlg->windowTitle(), "Download Form Website Failed");
@@ -168,7 +168,7 @@ TEST_F(DownloadTest, MainWeeklyPageWithoutItsGridFails) {
   EXPECT_EQ(dlg->board().AtGrid(0, 0).answer, 8);  // the solution page's answers stay
 }
 
-TEST_F(DownloadTest, CellsStayEditableDuringADownload) {
+TEST_F(DownloadWindowTest, CellsStayEditableDuringADownload) {
   server.Stall("/level/", 1500);
   QTest::mouseClick(dlg->Button(IDC_EASY), Qt::LeftButton);
   QTest::mouseClick(dlg->Button(1100), Qt::LeftButton);
@@ -183,7 +183,7 @@ TEST_F(DownloadTest, CellsStayEditableDuringADownload) {
   EXPECT_TRUE(cell->isReadOnly());
 }
 
-TEST_F(DownloadTest, ClosingDuringADownloadEndsPromptly) {
+TEST_F(DownloadWindowTest, ClosingDuringADownloadEndsPromptly) {
   server.Stall("/level/", 60000);
   QTest::mouseClick(dlg->Button(IDC_HARD), Qt::LeftButton);
   QTest::mouseClick(dlg->Button(1104), Qt::LeftButton);
