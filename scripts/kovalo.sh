@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Sets up, builds and runs Kovalo on Debian 12 as root.
 #   scripts/kovalo.sh run     install what is missing, build, start the program
-#   scripts/kovalo.sh test    install what is missing, build, run every test
+#   scripts/kovalo.sh test    install what is missing, build, run the threaded tests
+#                             under ThreadSanitizer, then every test
 #   scripts/kovalo.sh bench   install what is missing, build, run the benchmarks
 # Running it again is harmless: packages already there are not fetched again
 # and the build only redoes what changed.
@@ -9,6 +10,10 @@ set -euo pipefail
 
 top=$(cd "$(dirname "$0")/.." && pwd)
 build="$top/build"
+tsan_build="$top/build-tsan"
+# The tests where threads meet: the download engine, the worker, the window's
+# hand-over of the worker's steps.
+tsan_targets=(kovalo_download_tests kovalo_download_helper sources_test kovalo_download_window_tests)
 packages=(g++ cmake ninja-build pkg-config qt6-base-dev libcurl4-openssl-dev libcpp-httplib-dev
           libgtest-dev libgmock-dev libbenchmark-dev)
 
@@ -41,6 +46,17 @@ case "${1:-}" in
   test)
     install_missing
     configure_and_build
+    # First the threaded tests under ThreadSanitizer (any report fails the
+    # run), then every test, so that CTest's summary closes the output.
+    if [ ! -f "$tsan_build/build.ninja" ]; then
+      cmake -S "$top" -B "$tsan_build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+        -DKOVALO_TSAN=ON -DKOVALO_BENCH=OFF
+    fi
+    cmake --build "$tsan_build" -j "$(nproc)" --target "${tsan_targets[@]}"
+    for t in download/kovalo_download_tests sources/sources_test app/kovalo_download_window_tests; do
+      echo "== $(basename "$t") under ThreadSanitizer"
+      TSAN_OPTIONS="halt_on_error=1 exitcode=66" QT_QPA_PLATFORM=offscreen "$tsan_build/tests/$t"
+    done
     QT_QPA_PLATFORM=offscreen ctest --test-dir "$build" --output-on-failure -j "$(nproc)"
     ;;
   bench)
