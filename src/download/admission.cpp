@@ -24,6 +24,8 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <map>
+#include <memory>
 #include <mutex>
 
 #include "download/download.h"
@@ -43,6 +45,16 @@ std::atomic<int> placeFailureCount{0};
 // Only one thread at a time shows the failure message.
 std::mutex tooManyFailuresLock;
 
+// The place files stay open once opened, so that taking and giving back a
+// place costs one flock each rather than an open and a close besides.
+struct HostFiles {
+  PlaceFile files[kPlacesPerHost];
+};
+std::mutex poolMutex;
+std::map<std::string, std::unique_ptr<HostFiles>> pool;  // by folder and stem
+std::string verifiedFolder;                               // last found usable
+constexpr std::size_t kPoolHosts = 32;                    // hosts kept open at most
+
 bool UsableOwnFolder(const std::string& folder) {
   if (mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) return false;
   struct stat info {};
@@ -51,20 +63,80 @@ bool UsableOwnFolder(const std::string& folder) {
   return S_ISDIR(info.st_mode) && info.st_uid == getuid();
 }
 
+void CloseFile(PlaceFile& file) {
+  if (file.fd >= 0) close(file.fd);
+  file.fd = -1;
+}
+
+// Closes the files of hosts none of whose places this process holds.
+void TrimPool() {
+  for (auto it = pool.begin(); it != pool.end();) {
+    bool inUse = false;
+    for (PlaceFile& file : it->second->files) inUse = inUse || file.taken;
+    if (inUse) {
+      ++it;
+      continue;
+    }
+    for (PlaceFile& file : it->second->files) CloseFile(file);
+    it = pool.erase(it);
+  }
+}
+
+std::string FolderSetting() {
+  {
+    std::lock_guard lock(folderMutex);
+    if (!configuredFolder.empty()) return configuredFolder;
+  }
+  const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+  if (runtime != nullptr && runtime[0] == '/') return std::string(runtime) + "/kovalo";
+  return "/tmp/kovalo-" + std::to_string(getuid());
+}
+
 enum class TryResult { Taken, Busy, Failed };
 
-TryResult TryTakePlace(const std::string& stemPath, int& fd) {
+TryResult TryTakePlace(const std::string& folder, const std::string& stem, PlaceFile*& taken) {
+  std::lock_guard lock(poolMutex);
+  if (verifiedFolder != folder) {
+    if (!UsableOwnFolder(folder)) return TryResult::Failed;
+    verifiedFolder = folder;
+  }
+  const std::string stemPath = folder + "/" + stem;
+  std::unique_ptr<HostFiles>& host = pool[stemPath];
+  if (host == nullptr) {
+    if (pool.size() > kPoolHosts) {
+      host = std::make_unique<HostFiles>();  // so that trimming keeps the entry
+      host->files[0].taken = true;
+      TrimPool();
+      host->files[0].taken = false;
+    } else {
+      host = std::make_unique<HostFiles>();
+    }
+  }
   for (int i = 0; i < kPlacesPerHost; ++i) {
-    std::string path = stemPath + "." + std::to_string(i);
-    int file = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
-    if (file < 0) return TryResult::Failed;
-    if (flock(file, LOCK_EX | LOCK_NB) == 0) {
-      fd = file;
+    PlaceFile& file = host->files[i];
+    if (file.taken) continue;  // held by another download of this process
+    struct stat info {};
+    if (file.fd >= 0 && (fstat(file.fd, &info) != 0 || info.st_nlink == 0)) {
+      CloseFile(file);  // the file was removed; another process would not see our lock
+    }
+    if (file.fd < 0) {
+      std::string path = stemPath + "." + std::to_string(i);
+      file.fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+      if (file.fd < 0) {
+        verifiedFolder.clear();
+        return TryResult::Failed;
+      }
+    }
+    if (flock(file.fd, LOCK_EX | LOCK_NB) == 0) {
+      file.taken = true;
+      taken = &file;
       return TryResult::Taken;
     }
-    int error = errno;
-    close(file);
-    if (error != EWOULDBLOCK) return TryResult::Failed;
+    if (errno != EWOULDBLOCK) {
+      CloseFile(file);
+      verifiedFolder.clear();
+      return TryResult::Failed;
+    }
   }
   return TryResult::Busy;
 }
@@ -74,23 +146,6 @@ TryResult TryTakePlace(const std::string& stemPath, int& fd) {
 void SetPlaceFolder(const std::string& folder) {
   std::lock_guard lock(folderMutex);
   configuredFolder = folder;
-}
-
-std::string PlaceFolderInUse() {
-  std::string folder;
-  {
-    std::lock_guard lock(folderMutex);
-    folder = configuredFolder;
-  }
-  if (folder.empty()) {
-    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-    if (runtime != nullptr && runtime[0] == '/') {
-      folder = std::string(runtime) + "/kovalo";
-    } else {
-      folder = "/tmp/kovalo-" + std::to_string(getuid());
-    }
-  }
-  return UsableOwnFolder(folder) ? folder : std::string();
 }
 
 std::string PlaceFileStem(const std::string& hostKey) {
@@ -121,10 +176,13 @@ std::string PlaceFileStem(const std::string& hostKey) {
 HostPlace::~HostPlace() { Release(); }
 
 void HostPlace::Release() {
-  if (fd_ < 0) return;
-  flock(fd_, LOCK_UN);
-  close(fd_);
-  fd_ = -1;
+  if (file_ == nullptr) return;
+  {
+    std::lock_guard lock(poolMutex);
+    flock(file_->fd, LOCK_UN);
+    file_->taken = false;
+  }
+  file_ = nullptr;
   detail::NotifyEngineEvent();  // a waiter of this process may take it now
 }
 
@@ -136,8 +194,7 @@ Admission HostAdmission::Take(const std::string& hostKey, HostPlace& place,
     const DownloadTimings timings = CurrentDownloadTimings();
     uint64_t seen = detail::EngineEventGeneration();
     if (RunState.load() >= 0) return Admission::Stopped;
-    std::string folder = PlaceFolderInUse();
-    TryResult result = folder.empty() ? TryResult::Failed : TryTakePlace(folder + "/" + stem, place.fd_);
+    TryResult result = TryTakePlace(FolderSetting(), stem, place.file_);
     if (result == TryResult::Taken) return Admission::Admitted;
     if (whileWaiting) whileWaiting();
     if (result == TryResult::Failed) {

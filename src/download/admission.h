@@ -10,6 +10,12 @@
 
 namespace kovalo {
 
+// One place file, open for the rest of the run once used.
+struct PlaceFile {
+  int fd = -1;
+  bool taken = false;  // by a download of this process
+};
+
 // A held place; gives it back when destroyed.
 class HostPlace {
  public:
@@ -18,12 +24,12 @@ class HostPlace {
   HostPlace(const HostPlace&) = delete;
   HostPlace& operator=(const HostPlace&) = delete;
 
-  bool held() const { return fd_ >= 0; }
+  bool held() const { return file_ != nullptr; }
   void Release();
 
  private:
   friend class HostAdmission;
-  int fd_ = -1;
+  PlaceFile* file_ = nullptr;
 };
 
 enum class Admission {
@@ -45,9 +51,5 @@ class HostAdmission {
 // other byte becomes "_" and two hex digits; a long key is shortened and ends
 // in a hash of the whole key, so different keys keep different names.
 std::string PlaceFileStem(const std::string& hostKey);
-
-// The folder the place files live in (see SetPlaceFolder); created when
-// missing. Empty when no usable folder could be had.
-std::string PlaceFolderInUse();
 
 }  // namespace kovalo
