@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <future>
 #include <optional>
 
@@ -284,6 +285,34 @@ TEST_F(AdmissionTest, KilledHolderGivesItsPlacesBack) {
   ASSERT_EQ(fetching.wait_for(3s), std::future_status::ready);
   EXPECT_EQ(fetching.get().result, 0);
   EXPECT_EQ(server.served(), 1);
+}
+
+TEST_F(AdmissionTest, PlacesStayExclusiveWhenTheirFilesAreRemovedAndMadeAgain) {
+  {
+    HostPlace place;  // opens this process's place files of the host
+    ASSERT_EQ(HostAdmission::Take("h", place, nullptr), Admission::Admitted);
+  }
+  std::filesystem::remove_all(places());
+  Helper holder({"hold", places(), "http://h/page"});
+  ASSERT_EQ(holder.ReadLine(), "held");
+  HostPlace fourth;
+  auto taking = std::async(std::launch::async, [&] { return HostAdmission::Take("h", fourth, nullptr); });
+  EXPECT_EQ(taking.wait_for(300ms), std::future_status::timeout) << "a lock on a removed file counts for nothing";
+  holder.Kill();
+  ASSERT_EQ(taking.wait_for(2s), std::future_status::ready);
+  EXPECT_EQ(taking.get(), Admission::Admitted);
+}
+
+TEST_F(AdmissionTest, FilesOfManyHostsAreNotAllKeptOpen) {
+  auto openFiles = [] {
+    return std::distance(std::filesystem::directory_iterator("/proc/self/fd"), std::filesystem::directory_iterator{});
+  };
+  const auto before = openFiles();
+  for (int host = 0; host < 200; ++host) {
+    HostPlace place;
+    ASSERT_EQ(HostAdmission::Take("host-" + std::to_string(host), place, nullptr), Admission::Admitted);
+  }
+  EXPECT_LT(openFiles() - before, 120);
 }
 
 }  // namespace
