@@ -257,7 +257,7 @@ TEST_F(AdmissionTest, FourDownloadsOfOneHostRunAtMostThreeAtOnce) {
 }
 
 TEST_F(AdmissionTest, TwoProcessesShareTheThreePlacesOfAHost) {
-  CountingServer server(800ms);
+  CountingServer server(1200ms);
   Helper helper({"fetch", places(), server.Url(), "2"});
   CDlf handle;
   for (int slot = 0; slot < 2; ++slot) ASSERT_EQ(handle.Prepare(slot, 1000), 0);

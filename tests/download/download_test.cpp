@@ -425,6 +425,27 @@ TEST_F(PagesTest, LocalFilesAreReadAndEscapedNamesTriedOnceMore) {
                                                 "download URL"));
 }
 
+TEST_F(BrokenServerTest, ProxyOfTheEnvironmentIsUsed) {
+  std::mutex mutex;
+  std::string requestLine;
+  RawServer proxy([&](RawConnection& connection) {
+    if (!connection.ReadRequest()) return;
+    {
+      std::lock_guard lock(mutex);
+      requestLine = connection.request().substr(0, connection.request().find("\r\n"));
+    }
+    connection.Send("HTTP/1.1 200 OK\r\nContent-Length: 9\r\n\r\nvia proxy");
+  });
+  std::string proxyUrl = proxy.Url("");
+  setenv("http_proxy", proxyUrl.c_str(), 1);
+  Fetched fetched = Fetch("http://puzzles.invalid/daily.asp?d=1");
+  unsetenv("http_proxy");
+  EXPECT_EQ(fetched.result, 0);
+  EXPECT_EQ(fetched.page, "via proxy");
+  std::lock_guard lock(mutex);
+  EXPECT_EQ(requestLine, "GET http://puzzles.invalid/daily.asp?d=1 HTTP/1.1");
+}
+
 // ---- slots and buffers ---------------------------------------------------------------
 
 TEST_F(DownloadTest, SlotWithoutBufferOrOutOfRangeFails) {
