@@ -58,6 +58,7 @@ struct AttemptFacts {
   bool opened = false;  // local file: it could be opened
   bool isHttp = true;
   bool sessionFailed = false;
+  bool exception = false;  // the attempt threw (out of memory)
   bool stopped = false;  // RunState ended the attempt
   bool statusLineSeen = false;
   bool headersComplete = false;
@@ -448,7 +449,11 @@ void TransferThread(Slot& slot) {
     }
     slot.phase = Phase::Running;
     lock.unlock();
-    RunAttempt(slot, CurrentDownloadTimings());
+    try {
+      RunAttempt(slot, CurrentDownloadTimings());
+    } catch (...) {
+      slot.facts.exception = true;
+    }
     lock.lock();
     slot.phase = Phase::Done;
     lock.unlock();
@@ -521,6 +526,12 @@ AttemptEnd Judge(const Slot& slot, Failure& failure) {
   if (facts.sessionFailed) {
     failure = ExceptionFailure(kDownloadException,
                                LogLine("URL '", slot.url, "' (Exception Error on Session Creation) Unable to download URL"));
+    return AttemptEnd::Failed;
+  }
+  if (facts.exception) {
+    failure = ExceptionFailure(kDownloadException, LogLine("URL '", slot.url,
+                                                           "' (Exception Error on Read() file from internet) Unable "
+                                                           "to download URL"));
     return AttemptEnd::Failed;
   }
   if (facts.stopped) {
