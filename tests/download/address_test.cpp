@@ -7,7 +7,7 @@
 namespace kovalo {
 namespace {
 
-TEST(HostKeyTest, TextAfterTheSchemeUpToTheLastSlash) {
+TEST(DownloadHostKeyTest, TextAfterTheSchemeUpToTheLastSlash) {
   struct Row {
     const char* url;
     const char* key;
@@ -29,7 +29,7 @@ TEST(HostKeyTest, TextAfterTheSchemeUpToTheLastSlash) {
   }
 }
 
-TEST(FindLocationTest, TakesTheLocationHeaderInItsOwnCase) {
+TEST(DownloadFindLocationTest, TakesTheLocationHeaderInItsOwnCase) {
   struct Row {
     const char* what;
     const char* headers;
@@ -55,7 +55,7 @@ TEST(FindLocationTest, TakesTheLocationHeaderInItsOwnCase) {
   }
 }
 
-TEST(ResolveRedirectTest, RelativeTargetsHangFromTheHostRoot) {
+TEST(DownloadResolveRedirectTest, RelativeTargetsHangFromTheHostRoot) {
   struct Row {
     const char* requested;
     const char* location;
@@ -75,7 +75,7 @@ TEST(ResolveRedirectTest, RelativeTargetsHangFromTheHostRoot) {
   }
 }
 
-TEST(LocalFileTest, PathsAndTheEscapedSecondTry) {
+TEST(DownloadLocalFileTest, PathsAndTheEscapedSecondTry) {
   EXPECT_TRUE(IsLocalFileAddress("file:///tmp/x"));
   EXPECT_TRUE(IsLocalFileAddress("FILE:///tmp/x"));
   EXPECT_FALSE(IsLocalFileAddress("http://file/x"));
@@ -88,7 +88,7 @@ TEST(LocalFileTest, PathsAndTheEscapedSecondTry) {
   EXPECT_EQ(UnescapeBlankAndCaret("%20"), " ");
 }
 
-TEST(PlaceFileStemTest, EveryKeyGivesASafeDistinctFileName) {
+TEST(DownloadPlaceFileStemTest, EveryKeyGivesASafeDistinctFileName) {
   struct Row {
     std::string key;
     std::string stem;

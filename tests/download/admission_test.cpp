@@ -128,7 +128,7 @@ class CountingServer {
   LoopbackServer server_;
 };
 
-class AdmissionTest : public DownloadTest {
+class DownloadAdmissionTest : public DownloadTest {
  protected:
   void SetUp() override {
     DownloadTest::SetUp();
@@ -152,7 +152,7 @@ class AdmissionTest : public DownloadTest {
   }
 };
 
-TEST_F(AdmissionTest, FourthTakerWaitsUntilAPlaceIsGivenBack) {
+TEST_F(DownloadAdmissionTest, FourthTakerWaitsUntilAPlaceIsGivenBack) {
   HostPlace held[3];
   for (HostPlace& place : held) ASSERT_EQ(HostAdmission::Take("host/a", place, nullptr), Admission::Admitted);
 
@@ -167,7 +167,7 @@ TEST_F(AdmissionTest, FourthTakerWaitsUntilAPlaceIsGivenBack) {
   EXPECT_EQ(taking.get(), Admission::Admitted);
 }
 
-TEST_F(AdmissionTest, WaitingForAPlaceCostsNoProcessorTime) {
+TEST_F(DownloadAdmissionTest, WaitingForAPlaceCostsNoProcessorTime) {
   DownloadTimings timings = CurrentDownloadTimings();
   timings.placePollMs = 50;  // the program's period
   SetDownloadTimings(timings);
@@ -192,7 +192,7 @@ TEST_F(AdmissionTest, WaitingForAPlaceCostsNoProcessorTime) {
   EXPECT_LE(waits, 40);
 }
 
-TEST_F(AdmissionTest, WaitEndsWhenRunStateTurns) {
+TEST_F(DownloadAdmissionTest, WaitEndsWhenRunStateTurns) {
   HostPlace held[3];
   for (HostPlace& place : held) ASSERT_EQ(HostAdmission::Take("host", place, nullptr), Admission::Admitted);
   for (bool wake : {true, false}) {
@@ -211,7 +211,7 @@ TEST_F(AdmissionTest, WaitEndsWhenRunStateTurns) {
   }
 }
 
-TEST_F(AdmissionTest, DownloadWaitingForAPlaceStopsWithRunState) {
+TEST_F(DownloadAdmissionTest, DownloadWaitingForAPlaceStopsWithRunState) {
   CountingServer server(0ms);
   CDlf handle;
   ASSERT_EQ(handle.Prepare(0, 1000), 0);
@@ -229,7 +229,7 @@ TEST_F(AdmissionTest, DownloadWaitingForAPlaceStopsWithRunState) {
   EXPECT_EQ(server.served(), 0);
 }
 
-TEST_F(AdmissionTest, UnusablePlaceFolderEndsInTheFailureMessageAndTheDownloadGoesOn) {
+TEST_F(DownloadAdmissionTest, UnusablePlaceFolderEndsInTheFailureMessageAndTheDownloadGoesOn) {
   DownloadTimings timings = CurrentDownloadTimings();
   timings.placeFailureLimit = 5;
   SetDownloadTimings(timings);
@@ -247,7 +247,7 @@ TEST_F(AdmissionTest, UnusablePlaceFolderEndsInTheFailureMessageAndTheDownloadGo
   EXPECT_EQ(errors_.Lines().size(), 2u);
 }
 
-TEST_F(AdmissionTest, FourDownloadsOfOneHostRunAtMostThreeAtOnce) {
+TEST_F(DownloadAdmissionTest, FourDownloadsOfOneHostRunAtMostThreeAtOnce) {
   CountingServer server(400ms);
   CDlf handle;
   for (int slot = 0; slot < 4; ++slot) ASSERT_EQ(handle.Prepare(slot, 1000), 0);
@@ -256,7 +256,7 @@ TEST_F(AdmissionTest, FourDownloadsOfOneHostRunAtMostThreeAtOnce) {
   EXPECT_EQ(server.most(), 3);
 }
 
-TEST_F(AdmissionTest, TwoProcessesShareTheThreePlacesOfAHost) {
+TEST_F(DownloadAdmissionTest, TwoProcessesShareTheThreePlacesOfAHost) {
   CountingServer server(1200ms);
   Helper helper({"fetch", places(), server.Url(), "2"});
   CDlf handle;
@@ -270,7 +270,7 @@ TEST_F(AdmissionTest, TwoProcessesShareTheThreePlacesOfAHost) {
   EXPECT_EQ(server.most(), 3);
 }
 
-TEST_F(AdmissionTest, KilledHolderGivesItsPlacesBack) {
+TEST_F(DownloadAdmissionTest, KilledHolderGivesItsPlacesBack) {
   CountingServer server(0ms);
   CDlf handle;
   ASSERT_EQ(handle.Prepare(0, 1000), 0);
@@ -287,7 +287,7 @@ TEST_F(AdmissionTest, KilledHolderGivesItsPlacesBack) {
   EXPECT_EQ(server.served(), 1);
 }
 
-TEST_F(AdmissionTest, PlacesStayExclusiveWhenTheirFilesAreRemovedAndMadeAgain) {
+TEST_F(DownloadAdmissionTest, PlacesStayExclusiveWhenTheirFilesAreRemovedAndMadeAgain) {
   {
     HostPlace place;  // opens this process's place files of the host
     ASSERT_EQ(HostAdmission::Take("h", place, nullptr), Admission::Admitted);
@@ -303,7 +303,7 @@ TEST_F(AdmissionTest, PlacesStayExclusiveWhenTheirFilesAreRemovedAndMadeAgain) {
   EXPECT_EQ(taking.get(), Admission::Admitted);
 }
 
-TEST_F(AdmissionTest, FilesOfManyHostsAreNotAllKeptOpen) {
+TEST_F(DownloadAdmissionTest, FilesOfManyHostsAreNotAllKeptOpen) {
   auto openFiles = [] {
     return std::distance(std::filesystem::directory_iterator("/proc/self/fd"), std::filesystem::directory_iterator{});
   };

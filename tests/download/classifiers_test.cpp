@@ -26,7 +26,7 @@ const Named kClassifiers[] = {
 
 // Each row: a text (as callers pass it, upper case) and which classifier
 // (index into kClassifiers) hits, -1 for none.
-TEST(ResultClassifierTest, EachRecognisesOnlyItsMarkers) {
+TEST(DownloadResultClassifierTest, EachRecognisesOnlyItsMarkers) {
   struct Row {
     const char* text;
     int hit;
@@ -61,7 +61,7 @@ TEST(ResultClassifierTest, EachRecognisesOnlyItsMarkers) {
   }
 }
 
-TEST(ResultClassifierTest, HitDeletesTheNamedFileAndAMissLeavesIt) {
+TEST(DownloadResultClassifierTest, HitDeletesTheNamedFileAndAMissLeavesIt) {
   const std::string path = std::filesystem::temp_directory_path() / "kovalo-classifier-a.tmp";
   for (const Named& classifier : kClassifiers) {
     std::ofstream(path) << "x";
@@ -79,7 +79,7 @@ TEST(ResultClassifierTest, HitDeletesTheNamedFileAndAMissLeavesIt) {
   EXPECT_EQ(ResultTooSmall("FILE TOO SMALL", path), 1);
 }
 
-TEST(ResultClassifierTest, HeadIsTheFirst512CharactersInUpperCase) {
+TEST(DownloadResultClassifierTest, HeadIsTheFirst512CharactersInUpperCase) {
   std::string text = "<html>Parse Download Error #404 - URL File Not Found.</html>\n";
   EXPECT_EQ(ResultHead(text.c_str()), "<HTML>PARSE DOWNLOAD ERROR #404 - URL FILE NOT FOUND.</HTML>\n");
   std::string longText(600, 'a');

@@ -22,7 +22,7 @@ using ::testing::HasSubstr;
 
 constexpr int kMaxPage = 100000;
 
-class PagesTest : public DownloadTest {
+class DownloadPagesTest : public DownloadTest {
  protected:
   void SetUp() override {
     DownloadTest::SetUp();
@@ -37,7 +37,7 @@ class PagesTest : public DownloadTest {
   std::optional<CDlf> handle_;
 };
 
-TEST_F(PagesTest, PageOfEverySizeArrivesWholeUpToTheMaximum) {
+TEST_F(DownloadPagesTest, PageOfEverySizeArrivesWholeUpToTheMaximum) {
   for (std::size_t size : {0, 1, 9999, 10000, 10001, 65536, kMaxPage - 1, kMaxPage, kMaxPage + 1, 3 * kMaxPage}) {
     SCOPED_TRACE("page of " + std::to_string(size) + " bytes");
     Fetched fetched = Fetch(server_.Url("/size/" + std::to_string(size)));
@@ -55,7 +55,7 @@ TEST_F(PagesTest, PageOfEverySizeArrivesWholeUpToTheMaximum) {
   EXPECT_TRUE(log_.Lines().empty());
 }
 
-TEST_F(PagesTest, BufferOnlyGrowsAndASmallerMaximumStillLimitsThePage) {
+TEST_F(DownloadPagesTest, BufferOnlyGrowsAndASmallerMaximumStillLimitsThePage) {
   char* buffer = SlotPageBuffer(0);
   EXPECT_EQ(SlotPageBufferSize(0), static_cast<std::size_t>(kMaxPage + 10000));
   ASSERT_EQ(handle_->Prepare(0, 5000), 0);
@@ -67,7 +67,7 @@ TEST_F(PagesTest, BufferOnlyGrowsAndASmallerMaximumStillLimitsThePage) {
   EXPECT_EQ(Fetch(server_.Url("/size/150000")).length, 150000);
 }
 
-TEST_F(PagesTest, RequestCarriesAcceptAndAThreeLetterAgentAndAsksForNoCache) {
+TEST_F(DownloadPagesTest, RequestCarriesAcceptAndAThreeLetterAgentAndAsksForNoCache) {
   std::mutex mutex;
   httplib::Headers seen;
   server_.server().Get("/headers", [&](const httplib::Request& request, httplib::Response& response) {
@@ -88,7 +88,7 @@ TEST_F(PagesTest, RequestCarriesAcceptAndAThreeLetterAgentAndAsksForNoCache) {
   EXPECT_EQ(value("Accept-Encoding"), "(none)");
 }
 
-TEST_F(PagesTest, SessionIsReusedUntilTheLastHandleGoesWhileStopping) {
+TEST_F(DownloadPagesTest, SessionIsReusedUntilTheLastHandleGoesWhileStopping) {
   std::mutex mutex;
   std::vector<int> ports;
   LoopbackServer server(LoopbackServer::kKeepAlive);
@@ -131,9 +131,9 @@ TEST_F(PagesTest, SessionIsReusedUntilTheLastHandleGoesWhileStopping) {
 
 // ---- statuses ------------------------------------------------------------------
 
-class StatusTest : public PagesTest {};
+class DownloadStatusTest : public DownloadPagesTest {};
 
-TEST_F(StatusTest, EveryRefusedStatusGivesItsErrorPage) {
+TEST_F(DownloadStatusTest, EveryRefusedStatusGivesItsErrorPage) {
   struct Row {
     int status;
     int result;
@@ -167,7 +167,7 @@ TEST_F(StatusTest, EveryRefusedStatusGivesItsErrorPage) {
   }
 }
 
-TEST_F(StatusTest, AnswerWithoutAUsableStatusCountsAsStatusZero) {
+TEST_F(DownloadStatusTest, AnswerWithoutAUsableStatusCountsAsStatusZero) {
   // curl refuses status lines below 100 without telling the code, and
   // answers that are not HTTP at all.
   for (const char* answer : {"HTTP/1.1 000 Zero\r\nContent-Length: 2\r\n\r\nok",
@@ -186,10 +186,10 @@ TEST_F(StatusTest, AnswerWithoutAUsableStatusCountsAsStatusZero) {
 
 // ---- redirects -----------------------------------------------------------------
 
-class RedirectTest : public PagesTest {
+class DownloadRedirectTest : public DownloadPagesTest {
  protected:
   void SetUp() override {
-    PagesTest::SetUp();
+    DownloadPagesTest::SetUp();
     server_.server().Get(R"(/go/(\d+))", [this](const httplib::Request& request, httplib::Response& response) {
       response.status = std::stoi(request.matches[1].str());
       response.set_header("Location", location_);
@@ -214,7 +214,7 @@ class RedirectTest : public PagesTest {
   std::atomic<int> loopHits_{0};
 };
 
-TEST_F(RedirectTest, AbsoluteRootedAndBareLocationsAreFollowed) {
+TEST_F(DownloadRedirectTest, AbsoluteRootedAndBareLocationsAreFollowed) {
   for (int status : {301, 302, 303}) {
     for (std::string location : {server_.Url("/next.asp"), std::string("/next.asp"), std::string("next.asp")}) {
       SCOPED_TRACE(std::to_string(status) + " to " + location);
@@ -228,14 +228,14 @@ TEST_F(RedirectTest, AbsoluteRootedAndBareLocationsAreFollowed) {
   EXPECT_EQ(nextHits_.load(), 9);
 }
 
-TEST_F(RedirectTest, BareLocationIsTakenFromTheHostRootNotTheFolder) {
+TEST_F(DownloadRedirectTest, BareLocationIsTakenFromTheHostRootNotTheFolder) {
   location_ = "next.asp";
   Fetched fetched = Fetch(server_.Url("/dir/go"));
   EXPECT_EQ(fetched.result, 0);
   EXPECT_EQ(fetched.url, server_.Url("/next.asp"));
 }
 
-TEST_F(RedirectTest, RefusedRedirectsGiveTheNotAllowedPage) {
+TEST_F(DownloadRedirectTest, RefusedRedirectsGiveTheNotAllowedPage) {
   struct Row {
     const char* what;
     std::string location;
@@ -256,7 +256,7 @@ TEST_F(RedirectTest, RefusedRedirectsGiveTheNotAllowedPage) {
   }
 }
 
-TEST_F(RedirectTest, LoopEndsAfterTwentyRedirects) {
+TEST_F(DownloadRedirectTest, LoopEndsAfterTwentyRedirects) {
   Fetched fetched = Fetch(server_.Url("/loop"));
   EXPECT_EQ(fetched.result, kDownloadRedirectRefused);
   EXPECT_EQ(fetched.resultText, "<html>Parse Download Error #302 - URL redirected not allowed.</html>\n");
@@ -265,7 +265,7 @@ TEST_F(RedirectTest, LoopEndsAfterTwentyRedirects) {
 
 // ---- the 404 check of the first 10000 bytes --------------------------------------
 
-TEST_F(PagesTest, PageWithBothNotFoundMarkersInItsHeadIsAnErrorPage) {
+TEST_F(DownloadPagesTest, PageWithBothNotFoundMarkersInItsHeadIsAnErrorPage) {
   struct Row {
     const char* what;
     std::string body;
@@ -300,7 +300,7 @@ TEST_F(PagesTest, PageWithBothNotFoundMarkersInItsHeadIsAnErrorPage) {
 
 // ---- misbehaving servers ---------------------------------------------------------
 
-class BrokenServerTest : public DownloadTest {
+class DownloadBrokenServerTest : public DownloadTest {
  protected:
   void SetUp() override {
     DownloadTest::SetUp();
@@ -309,7 +309,7 @@ class BrokenServerTest : public DownloadTest {
   CDlf handle_;
 };
 
-TEST_F(BrokenServerTest, SilenceBeforeTheStatusEndsWithAnErrorPageAfterTheTimeOut) {
+TEST_F(DownloadBrokenServerTest, SilenceBeforeTheStatusEndsWithAnErrorPageAfterTheTimeOut) {
   RawServer raw([](RawConnection& connection) {
     connection.ReadRequest();
     connection.WaitForRelease();
@@ -323,7 +323,7 @@ TEST_F(BrokenServerTest, SilenceBeforeTheStatusEndsWithAnErrorPageAfterTheTimeOu
   EXPECT_LT(seconds, FastTimings().transferTimeoutMs / 1000.0 + 1.5);
 }
 
-TEST_F(BrokenServerTest, SilenceInMidPageDeliversThePartReceived) {
+TEST_F(DownloadBrokenServerTest, SilenceInMidPageDeliversThePartReceived) {
   const std::string part = PageBytes(25000);
   RawServer raw([&](RawConnection& connection) {
     if (!connection.ReadRequest()) return;
@@ -338,7 +338,7 @@ TEST_F(BrokenServerTest, SilenceInMidPageDeliversThePartReceived) {
   EXPECT_LT(SecondsSince(start), FastTimings().transferTimeoutMs / 1000.0 + 1.5);
 }
 
-TEST_F(BrokenServerTest, BrokenConnectionsEndAsThePartTellsWhereTheyBroke) {
+TEST_F(DownloadBrokenServerTest, BrokenConnectionsEndAsThePartTellsWhereTheyBroke) {
   struct Row {
     const char* what;
     std::string answer;  // sent after the request, then the connection closes
@@ -364,7 +364,7 @@ TEST_F(BrokenServerTest, BrokenConnectionsEndAsThePartTellsWhereTheyBroke) {
   }
 }
 
-TEST_F(BrokenServerTest, RefusedConnectionGivesTheOpenErrorPage) {
+TEST_F(DownloadBrokenServerTest, RefusedConnectionGivesTheOpenErrorPage) {
   std::string url = "http://127.0.0.1:" + std::to_string(UnusedPort()) + "/x";
   Fetched fetched = Fetch(url);
   EXPECT_EQ(fetched.result, kDownloadNoHandle);
@@ -376,7 +376,7 @@ TEST_F(BrokenServerTest, RefusedConnectionGivesTheOpenErrorPage) {
 
 // ---- addresses ------------------------------------------------------------------
 
-TEST_F(PagesTest, AddressOf4000CharactersIsRefusedAnd3999Accepted) {
+TEST_F(DownloadPagesTest, AddressOf4000CharactersIsRefusedAnd3999Accepted) {
   server_.server().Get(R"(/pad/x+)", [](const httplib::Request&, httplib::Response& response) {
     response.set_content("padded", "text/plain");
   });
@@ -392,7 +392,7 @@ TEST_F(PagesTest, AddressOf4000CharactersIsRefusedAnd3999Accepted) {
   EXPECT_EQ(refused.length, 49);
 }
 
-TEST_F(PagesTest, LocalFilesAreReadAndEscapedNamesTriedOnceMore) {
+TEST_F(DownloadPagesTest, LocalFilesAreReadAndEscapedNamesTriedOnceMore) {
   std::filesystem::create_directories(folder_ + "/site dir");
   const std::string path = folder_ + "/site dir/a b^c.html";
   std::ofstream(path, std::ios::binary) << "local page";
@@ -425,7 +425,7 @@ TEST_F(PagesTest, LocalFilesAreReadAndEscapedNamesTriedOnceMore) {
                                                 "download URL"));
 }
 
-TEST_F(BrokenServerTest, ProxyOfTheEnvironmentIsUsed) {
+TEST_F(DownloadBrokenServerTest, ProxyOfTheEnvironmentIsUsed) {
   std::mutex mutex;
   std::string requestLine;
   RawServer proxy([&](RawConnection& connection) {

@@ -15,7 +15,7 @@ namespace {
 
 using namespace std::chrono_literals;
 
-class RunStateTest : public DownloadTest {
+class DownloadRunStateTest : public DownloadTest {
  protected:
   void SetUp() override {
     DownloadTest::SetUp();
@@ -29,7 +29,7 @@ class RunStateTest : public DownloadTest {
   CDlf handle_;
 };
 
-TEST_F(RunStateTest, StopDownloadsAndWaitEndsEveryTransferThread) {
+TEST_F(DownloadRunStateTest, StopDownloadsAndWaitEndsEveryTransferThread) {
   EXPECT_EQ(TransferThreadCount.load(), -1);
   ASSERT_EQ(Fetch(server_.Url("/small"), 0).result, 0);
   ASSERT_EQ(Fetch(server_.Url("/small"), 1).result, 0);
@@ -49,7 +49,7 @@ TEST_F(RunStateTest, StopDownloadsAndWaitEndsEveryTransferThread) {
   EXPECT_EQ(TransferThreadCount.load(), 0);
 }
 
-TEST_F(RunStateTest, StopDownloadsAndWaitLeavesAnotherStopInPlace) {
+TEST_F(DownloadRunStateTest, StopDownloadsAndWaitLeavesAnotherStopInPlace) {
   // A thread that will not end (counted by hand) keeps it waiting until the
   // close request changes RunState; that value must stay.
   TransferThreadCount.fetch_add(1);
@@ -62,7 +62,7 @@ TEST_F(RunStateTest, StopDownloadsAndWaitLeavesAnotherStopInPlace) {
   TransferThreadCount.fetch_sub(1);
 }
 
-TEST_F(RunStateTest, DownloadTakesAsLongAsItsTransferNotAPeriodMore) {
+TEST_F(DownloadRunStateTest, DownloadTakesAsLongAsItsTransferNotAPeriodMore) {
   SetDownloadTimings(DownloadTimings{});  // the program's periods: 1000 ms, 200 ms
   ASSERT_EQ(Fetch(server_.Url("/small")).result, 0);  // thread and connection up
   auto start = std::chrono::steady_clock::now();
@@ -70,7 +70,7 @@ TEST_F(RunStateTest, DownloadTakesAsLongAsItsTransferNotAPeriodMore) {
   EXPECT_LT(SecondsSince(start), 0.5) << "five small pages";
 }
 
-TEST_F(RunStateTest, RunStateSetInMidDownloadCutsItShort) {
+TEST_F(DownloadRunStateTest, RunStateSetInMidDownloadCutsItShort) {
   std::promise<void> headSent;
   RawServer raw([&](RawConnection& connection) {
     if (!connection.ReadRequest()) return;
@@ -95,7 +95,7 @@ TEST_F(RunStateTest, RunStateSetInMidDownloadCutsItShort) {
   EXPECT_EQ(log_.Lines().back(), "session Closed Aborting");
 }
 
-TEST_F(RunStateTest, StopWakesAWaitingDownloadAtOnce) {
+TEST_F(DownloadRunStateTest, StopWakesAWaitingDownloadAtOnce) {
   RawServer raw([](RawConnection& connection) {
     connection.ReadRequest();
     connection.WaitForRelease();
@@ -114,7 +114,7 @@ TEST_F(RunStateTest, StopWakesAWaitingDownloadAtOnce) {
   EXPECT_EQ(fetching.get().result, kDownloadAborted);
 }
 
-TEST_F(RunStateTest, NoDownloadStartsOnceRunStateIsSet) {
+TEST_F(DownloadRunStateTest, NoDownloadStartsOnceRunStateIsSet) {
   RunState.store(kRunStateClosing);
   Fetched fetched = Fetch(server_.Url("/small"));
   EXPECT_EQ(fetched.result, kDownloadAborted);
