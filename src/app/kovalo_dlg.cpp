@@ -1,18 +1,18 @@
 #include "app/kovalo_dlg.h"
 
 #include <QApplication>
-#include <chrono>
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QDesktopServices>
-#include <QThread>
-#include <QTimerEvent>
-#include <QUrl>
 #include <QFrame>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QResizeEvent>
 #include <QShortcut>
+#include <QThread>
+#include <QTimerEvent>
+#include <QUrl>
+#include <chrono>
 
 #include "app/about_box.h"
 #include "app/butt.h"
@@ -114,8 +114,7 @@ void CKovaloDlg::CreateSavesList() {
   const int frame = 2 * savesList_->frameWidth();
   const int rows = (kSavesListBottom - kSavesListTop - frame) / 22;
   const int listHeight = rows * 22 + frame;
-  savesListWidth_ = kInitialClientWidth;
-  savesList_->setGeometry(0, kSavesListTop, savesListWidth_, listHeight);
+  savesList_->setGeometry(0, kSavesListTop, kInitialClientWidth, listHeight);
   int left = 0;
   const int top = kSavesListTop + listHeight + 2;
   for (int i = 0; i < kHeaderBoxCount; ++i) {
@@ -136,7 +135,6 @@ void CKovaloDlg::LayOutClientArea(int width, int height) {
     }
   // The list follows the client width both ways, so that its scroll bar
   // never ends up outside the window.
-  savesListWidth_ = width;
   const QRect list = savesList_->geometry();
   savesList_->setGeometry(list.left(), list.top(), width, list.height());
 }

@@ -138,13 +138,12 @@ class CKovaloDlg : public QMainWindow, public Screen, public CellHost, public Wo
   std::mutex gateMutex_;
   std::condition_variable gateChanged_;
   bool gateClosed_ = false;
-  QFont dingbatFont_;
+  QFont dingbatFont_;  // the saves list's icon columns are drawn with it
   QWidget* client_ = nullptr;
   std::array<CBigBox*, 9> boxes_{};
   std::array<CButt*, 23> buttons_{};
   CSaves* savesList_ = nullptr;
   std::array<QFrame*, 9> headerBoxes_{};
-  int savesListWidth_ = 0;
 };
 
 }  // namespace kovalo

@@ -183,6 +183,20 @@ TEST_F(DownloadWindowTest, CellsStayEditableDuringADownload) {
   EXPECT_TRUE(cell->isReadOnly());
 }
 
+TEST_F(DownloadWindowTest, WebsiteOpensTheSiteTheTitleNames) {
+  std::vector<std::string> opened;
+  dlg->openInBrowser = [&](const std::string& address) { opened.push_back(address); };
+  const SiteAddresses sites = server.Sites();
+  QTest::mouseClick(dlg->Button(IDC_WEBSITE), Qt::LeftButton);  // a hand-typed puzzle
+  QTest::mouseClick(dlg->Button(IDC_EASY), Qt::LeftButton);
+  PressAndWait(1102);
+  QTest::mouseClick(dlg->Button(IDC_WEBSITE), Qt::LeftButton);
+  PressAndWait(IDC_RANDOM);
+  QTest::mouseClick(dlg->Button(IDC_WEBSITE), Qt::LeftButton);
+  EXPECT_EQ(opened, (std::vector<std::string>{sites.mainWeekly + "daily.asp",
+                                              sites.level + "sudoku/", sites.random}));
+}
+
 TEST_F(DownloadWindowTest, ClosingDuringADownloadEndsPromptly) {
   server.Stall("/level/", 60000);
   QTest::mouseClick(dlg->Button(IDC_HARD), Qt::LeftButton);
