@@ -20,8 +20,12 @@ Board::Board(Screen& screen) : screen_(screen) {
 void Board::RecheckBoard(Cell& tallyCell) {
   for (Cell& cell : cells_)
     if (cell.status != kStartingNumber) cell.status = (cell.status & ~0x0Du) | Plain;
+  // Checking reads texts and Fixed flags only, which it never changes, so
+  // the texts' character sets are taken once for the whole board.
+  std::array<CharSet, kCells> texts;
+  for (int n = 0; n < kCells; ++n) texts[n] = CharSet::Of(cells_[n].text);
   for (Cell& cell : cells_)
-    if (!cell.IsFixed()) CheckCell(cell);
+    if (!cell.IsFixed()) CheckCell(cell, texts);
 
   tallyCell.fixedCount = tallyCell.matchCount = tallyCell.unverifiedCount = 0;
   for (const Cell& cell : cells_) {
@@ -41,24 +45,30 @@ void Board::RecheckBoard(Cell& tallyCell) {
 }
 
 void Board::CheckCell(Cell& x) {
+  std::array<CharSet, kCells> texts;
+  for (int n = 0; n < kCells; ++n) texts[n] = CharSet::Of(cells_[n].text);
+  CheckCell(x, texts);
+}
+
+void Board::CheckCell(Cell& x, const std::array<CharSet, kCells>& texts) {
   if (x.text.empty()) {
     x.status = 0;
     return;
   }
-  // The kind only depends on which digits stand in fixed and in other peers:
-  // Clash beats Shared beats Plain, whatever order the peers are met in.
+  // A character of x standing in a Fixed peer makes x a Clash; one standing
+  // in any other peer makes a Plain x Shared. Clash wins whatever order the
+  // peers are met in, so the peers' characters are gathered first.
+  CharSet inFixed, inOthers;
   const PeerWalk& walk = PeerWalkOf(x.number);
-  for (char ch : x.text) {
-    for (int i = 0; i < walk.size; ++i) {
-      const Cell& peer = cells_[walk.numbers[i]];
-      if (peer.text.find(ch) == std::string::npos) continue;
-      if (peer.IsFixed()) {
-        x.status = (x.status & ~0x0Cu) | 0x03u;
-        return;  // Clash cannot be undone by a later peer
-      }
-      if (x.Kind() == Plain) x.status = (x.status & ~kKindMask) | Shared;
-    }
+  for (int i = 0; i < walk.size; ++i) {
+    const int peer = walk.numbers[i];
+    (cells_[peer].IsFixed() ? inFixed : inOthers) |= texts[peer];
   }
+  const CharSet& mine = texts[x.number];
+  if (mine.Meets(inFixed))
+    x.status = (x.status & ~0x0Cu) | 0x03u;
+  else if (mine.Meets(inOthers) && x.Kind() == Plain)
+    x.status = (x.status & ~kKindMask) | Shared;
 }
 
 void Board::ShowCompletion(Cell& tallyCell) {

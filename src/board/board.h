@@ -50,6 +50,24 @@ struct Cell {
   bool IsFixed() const { return (status & kFixed) != 0; }
 };
 
+// The characters a text holds, as a set: what the re-evaluation compares.
+struct CharSet {
+  uint64_t bits[4] = {0, 0, 0, 0};
+  static CharSet Of(const std::string& text) {
+    CharSet set;
+    for (unsigned char c : text) set.bits[c >> 6] |= uint64_t{1} << (c & 63);
+    return set;
+  }
+  CharSet& operator|=(const CharSet& other) {
+    for (int i = 0; i < 4; ++i) bits[i] |= other.bits[i];
+    return *this;
+  }
+  bool Meets(const CharSet& other) const {
+    return ((bits[0] & other.bits[0]) | (bits[1] & other.bits[1]) | (bits[2] & other.bits[2]) |
+            (bits[3] & other.bits[3])) != 0;
+  }
+};
+
 class Board {
  public:
   explicit Board(Screen& screen);
@@ -90,6 +108,8 @@ class Board {
   // Re-evaluation and verdict.
   void RecheckBoard(Cell& tallyCell);
   void CheckCell(Cell& x);
+  // The same with the character sets of all 81 texts, by cell number.
+  void CheckCell(Cell& x, const std::array<CharSet, kCells>& texts);
   void ShowCompletion(Cell& tallyCell);
 
   // History.
