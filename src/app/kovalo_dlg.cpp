@@ -139,6 +139,16 @@ void CKovaloDlg::LayOutClientArea(int width, int height) {
   savesList_->setGeometry(list.left(), list.top(), width, list.height());
 }
 
+void CKovaloDlg::resizeEvent(QResizeEvent* event) {
+  QMainWindow::resizeEvent(event);
+  // The window manager keeps the window at its minimum size; where none
+  // does, the window grows back to it by itself.
+  const QSize given = event->size();
+  if (given.width() < kMinimumWidth || given.height() < kMinimumHeight)
+    QMetaObject::invokeMethod(this, [this] { resize(size().expandedTo(minimumSize())); },
+                              Qt::QueuedConnection);
+}
+
 bool CKovaloDlg::eventFilter(QObject* watched, QEvent* event) {
   if (watched == client_ && event->type() == QEvent::Resize) {
     const QSize size = static_cast<QResizeEvent*>(event)->size();

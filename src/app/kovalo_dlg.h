@@ -97,6 +97,7 @@ class CKovaloDlg : public QMainWindow, public Screen, public CellHost, public Wo
  protected:
   void closeEvent(QCloseEvent* event) override;
   void timerEvent(QTimerEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
