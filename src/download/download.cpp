@@ -2,21 +2,24 @@
 // caller's wait with its stall watchdog, redirects and the error pages.
 //
 // A caller (DownloadUrl) owns its slot for the whole call. It takes a host
-// place, then hands each attempt to the slot's transfer thread and waits on
-// the slot's condition variable in steps of callerStepMs; at every step it
-// checks RunState and how long the transfer has made no progress, and stops
-// the attempt when either says so. The thread runs the attempt on the slot's
-// curl handle through a curl multi handle, so that a stop can interrupt a
-// pending wait on the network at once (curl_multi_wakeup).
+// place, then hands each attempt to the slot's transfer thread and waits for
+// it: a few tens of microseconds by spinning, then on the slot's condition
+// variable in steps of callerStepMs; at every step it checks RunState and
+// how long the transfer has made no progress, and stops the attempt when
+// either says so. The thread runs the attempt on the slot's curl handle
+// through a curl multi handle, so that a stop can interrupt a pending wait on
+// the network at once (curl_multi_wakeup).
 #include "download/download.h"
 
 #include <curl/curl.h>
 #include <fcntl.h>
+#include <sched.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cctype>
 #include <chrono>
 #include <condition_variable>
@@ -81,7 +84,9 @@ struct Slot {
   std::mutex mutex;
   std::condition_variable started;   // the transfer thread waits on it
   std::condition_variable finished;  // the caller waits on it
-  Phase phase = Phase::Idle;
+  // Changed under mutex only; read without it by the short spins of the
+  // hand-over.
+  std::atomic<Phase> phase{Phase::Idle};
   bool threadAlive = false;
   bool shutdown = false;
   std::thread thread;
@@ -428,6 +433,65 @@ void RunAttempt(Slot& slot, const DownloadTimings& timings) {
   if (pageArrived && !facts.checkedContent && !facts.stopped) CheckForErrorPage(slot);
 }
 
+// ---- the short spin of the hand-over -------------------------------------
+//
+// Handing an attempt to the transfer thread and its result back costs two
+// thread wake-ups, and on a virtual machine each costs more than the whole
+// work of a small page on loopback. So both sides watch the phase for a few
+// tens of microseconds before they block on the condition variable: the
+// transfer thread right after an attempt, as a series of downloads sends the
+// next one soon, and the caller right after its start signal. Spinning only
+// pays while the other side runs on another core: it is skipped when the
+// process may use one core only, and it gives up at once when it finds that
+// it was kept off its core (another thread wanted it, perhaps the very one it
+// waits for).
+
+constexpr auto kCallerSpin = std::chrono::microseconds(80);
+constexpr auto kThreadSpin = std::chrono::microseconds(30);
+constexpr auto kSpinPreempted = std::chrono::microseconds(15);
+
+void CpuRelax() {
+#if defined(__x86_64__) || defined(__i386__)
+  __builtin_ia32_pause();
+#elif defined(__aarch64__)
+  asm volatile("yield");
+#else
+  std::this_thread::yield();
+#endif
+}
+
+bool SeveralCores() {
+  static const bool several = [] {
+    cpu_set_t set;
+    CPU_ZERO(&set);
+    return sched_getaffinity(0, sizeof set, &set) == 0 && CPU_COUNT(&set) > 1;
+  }();
+  return several;
+}
+
+// Spins until ready() holds or limit has passed; returns ready()'s last
+// answer. ready must only read atomics.
+template <class Ready>
+bool SpinBriefly(std::chrono::microseconds limit, Ready ready) {
+  if (ready()) return true;
+  if (!SeveralCores()) return false;
+  using Clock = std::chrono::steady_clock;
+  const Clock::time_point start = Clock::now();
+  Clock::time_point last = start;
+  for (;;) {
+    for (int i = 0; i < 16; ++i) {
+      CpuRelax();
+      if (ready()) return true;
+    }
+    // Offers the core to any thread waiting for it here; when one takes it,
+    // the spin only stood in the way and ends.
+    std::this_thread::yield();
+    const Clock::time_point now = Clock::now();
+    if (now - start >= limit || now - last >= kSpinPreempted) return ready();
+    last = now;
+  }
+}
+
 void TransferThread(Slot& slot) {
   std::unique_lock lock(slot.mutex);
   for (;;) {
@@ -436,7 +500,7 @@ void TransferThread(Slot& slot) {
     // taking therefore wakes no one, which saves a switch of threads per
     // download.
     const auto step = std::chrono::milliseconds(CurrentDownloadTimings().threadStepMs);
-    while (slot.phase != Phase::Requested) {
+    while (slot.phase.load() != Phase::Requested) {
       if (RunState.load() >= 0 || slot.shutdown) {
         slot.threadAlive = false;
         lock.unlock();
@@ -447,7 +511,7 @@ void TransferThread(Slot& slot) {
       }
       slot.started.wait_for(lock, step);
     }
-    slot.phase = Phase::Running;
+    slot.phase.store(Phase::Running);
     lock.unlock();
     try {
       RunAttempt(slot, CurrentDownloadTimings());
@@ -455,9 +519,12 @@ void TransferThread(Slot& slot) {
       slot.facts.exception = true;
     }
     lock.lock();
-    slot.phase = Phase::Done;
+    slot.phase.store(Phase::Done);
     lock.unlock();
     slot.finished.notify_all();
+    // The next attempt of a series comes within microseconds; a stop or the
+    // end of the engine is seen by the wait below.
+    SpinBriefly(kThreadSpin, [&slot] { return slot.phase.load(std::memory_order_acquire) == Phase::Requested; });
     lock.lock();
   }
 }
@@ -474,7 +541,7 @@ void EnsureTransferThread(Slot& slot) {
   {
     std::lock_guard lock(slot.mutex);
     slot.threadAlive = true;
-    slot.phase = Phase::Idle;
+    slot.phase.store(Phase::Idle);
   }
   slot.thread = std::thread(TransferThread, std::ref(slot));
 }
@@ -491,19 +558,22 @@ void RunAttemptOnThread(Slot& slot, const DownloadTimings& timings) {
   std::unique_lock lock(slot.mutex);
   slot.abort.store(kNoAbort);
   slot.lastActivityMs.store(NowMs());
-  slot.phase = Phase::Requested;
+  slot.phase.store(Phase::Requested);
   lock.unlock();
   slot.started.notify_all();
+  // A small page is there within tens of microseconds; the watchdog's
+  // steps below begin when this spin gives up.
+  SpinBriefly(kCallerSpin, [&slot] { return slot.phase.load(std::memory_order_acquire) == Phase::Done; });
   lock.lock();
   const auto step = std::chrono::milliseconds(timings.callerStepMs);
-  while (slot.phase != Phase::Done) {
+  while (slot.phase.load() != Phase::Done) {
     if (!slot.threadAlive) {
       // The thread ended (RunState) before it took the attempt.
       slot.facts = AttemptFacts{};
       slot.facts.stopped = true;
       break;
     }
-    if (slot.finished.wait_for(lock, step, [&] { return slot.phase == Phase::Done || !slot.threadAlive; })) {
+    if (slot.finished.wait_for(lock, step, [&] { return slot.phase.load() == Phase::Done || !slot.threadAlive; })) {
       continue;
     }
     if (RunState.load() >= 0) {
@@ -512,7 +582,7 @@ void RunAttemptOnThread(Slot& slot, const DownloadTimings& timings) {
       StopAttempt(slot, kAbortStall);
     }
   }
-  slot.phase = Phase::Idle;  // the acknowledgement
+  slot.phase.store(Phase::Idle);  // the acknowledgement
 }
 
 bool FollowableScheme(std::string_view url) {

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <future>
+#include <string>
+#include <vector>
 
 #include "download/download.h"
 #include "download/run_state.h"
@@ -21,6 +23,9 @@ class DownloadRunStateTest : public DownloadTest {
     DownloadTest::SetUp();
     server_.server().Get("/small", [](const httplib::Request&, httplib::Response& response) {
       response.set_content("small page", "text/html");
+    });
+    server_.server().Get(R"(/numbered/(\d+))", [](const httplib::Request& request, httplib::Response& response) {
+      response.set_content("page " + request.matches[1].str(), "text/html");
     });
     server_.Start();
     for (int slot = 0; slot < 2; ++slot) ASSERT_EQ(handle_.Prepare(slot, 100000), 0);
@@ -68,6 +73,31 @@ TEST_F(DownloadRunStateTest, DownloadTakesAsLongAsItsTransferNotAPeriodMore) {
   auto start = std::chrono::steady_clock::now();
   for (int i = 0; i < 5; ++i) ASSERT_EQ(Fetch(server_.Url("/small")).result, 0);
   EXPECT_LT(SecondsSince(start), 0.5) << "five small pages";
+}
+
+TEST_F(DownloadRunStateTest, BackToBackDownloadsOnSeveralSlotsEachGetTheirOwnPage) {
+  // Callers and transfer threads hand attempts over in quick succession; a
+  // hand-over that let a caller take an earlier or another slot's result
+  // shows here as a wrong page.
+  constexpr int kSlots = 3;
+  constexpr int kPagesEach = 40;
+  ASSERT_EQ(handle_.Prepare(2, 100000), 0);
+  std::vector<std::future<std::string>> callers;
+  for (int slot = 0; slot < kSlots; ++slot) {
+    callers.push_back(std::async(std::launch::async, [this, slot] {
+      for (int i = 0; i < kPagesEach; ++i) {
+        const std::string number = std::to_string(slot * 1000 + i);
+        Fetched fetched = Fetch(server_.Url("/numbered/" + number), slot);
+        if (fetched.result != 0 || fetched.page != "page " + number || fetched.resultText != fetched.page) {
+          return "slot " + std::to_string(slot) + " download " + std::to_string(i) + ": result " +
+                 std::to_string(fetched.result) + ", page '" + fetched.page + "', text '" + fetched.resultText + "'";
+        }
+      }
+      return std::string();
+    }));
+  }
+  for (auto& caller : callers) EXPECT_EQ(caller.get(), "");
+  EXPECT_EQ(TransferThreadCount.load(), kSlots - 1);
 }
 
 TEST_F(DownloadRunStateTest, RunStateSetInMidDownloadCutsItShort) {
