@@ -54,6 +54,92 @@ int64_t NowMs() {
 enum class Phase { Idle, Requested, Running, Done };
 enum AbortReason : int { kNoAbort = 0, kAbortStall = 1, kAbortStop = 2 };
 
+// ---- the short spin of the hand-over -------------------------------------
+//
+// Handing an attempt to the transfer thread and its result back costs two
+// thread wake-ups, and on a virtual machine each costs more than the whole
+// work of a small page on loopback. So both sides watch the phase for a few
+// tens of microseconds before they block on the condition variable: the
+// transfer thread right after an attempt, as a series of downloads sends the
+// next one soon, and the caller right after its start signal. Spinning only
+// pays while the other side runs on another core: it is skipped when the
+// process may use one core only, it gives up at once when it finds that it
+// was kept off its core (another thread wanted it, perhaps the very one it
+// waits for), and it never lasts longer than the bounds below, so a side
+// that waits on the same core's queue is held up by that much at most.
+
+constexpr auto kCallerSpin = std::chrono::microseconds(80);
+constexpr auto kThreadSpin = std::chrono::microseconds(30);
+constexpr auto kSpinPreempted = std::chrono::microseconds(10);
+
+void CpuRelax() {
+#if defined(__x86_64__) || defined(__i386__)
+  __builtin_ia32_pause();
+#elif defined(__aarch64__)
+  asm volatile("yield");
+#else
+  std::atomic_signal_fence(std::memory_order_seq_cst);
+#endif
+}
+
+bool SeveralCores() {
+  static const bool several = [] {
+    cpu_set_t set;
+    CPU_ZERO(&set);
+    return sched_getaffinity(0, sizeof set, &set) == 0 && CPU_COUNT(&set) > 1;
+  }();
+  return several;
+}
+
+// Skips the spins of one side for a while after one found nothing: on a
+// busy machine, or while the pages come from far away, a spin would mostly
+// burn its whole bound. The skips double up to 64 hand-overs; a spin that
+// succeeds ends them.
+class SpinBackOff {
+ public:
+  bool ShouldSpin() {
+    if (skip_ == 0) return true;
+    --skip_;
+    return false;
+  }
+  void Record(bool succeeded) {
+    if (succeeded) {
+      nextSkip_ = 1;
+    } else {
+      skip_ = nextSkip_;
+      nextSkip_ = std::min(nextSkip_ * 2, kMaxSkip);
+    }
+  }
+
+ private:
+  static constexpr int kMaxSkip = 64;
+  int skip_ = 0;
+  int nextSkip_ = 1;
+};
+
+// Spins until ready() holds or limit has passed; returns ready()'s last
+// answer. ready must only read atomics.
+template <class Ready>
+bool SpinBriefly(std::chrono::microseconds limit, Ready ready) {
+  if (ready()) return true;
+  if (!SeveralCores()) return false;
+  using Clock = std::chrono::steady_clock;
+  const Clock::time_point start = Clock::now();
+  Clock::time_point last = start;
+  for (;;) {
+    for (int i = 0; i < 16; ++i) {
+      CpuRelax();
+      if (ready()) return true;
+    }
+    // No sched_yield here: with another program busy on this core, a yield
+    // hands it a whole time slice, far longer than any wake-up. A spin that
+    // was taken off its core ends instead.
+    const Clock::time_point now = Clock::now();
+    if (now - start >= limit || now - last >= kSpinPreempted) return ready();
+    last = now;
+  }
+}
+
 // What one attempt found out. Written by the transfer thread during the
 // attempt, read by the caller once the attempt is done.
 struct AttemptFacts {
@@ -93,6 +179,8 @@ struct Slot {
   CURLM* multi = nullptr;  // read under mutex by wakers
   std::atomic<int> abort{kNoAbort};
   std::atomic<int64_t> lastActivityMs{0};
+  SpinBackOff callerSpin;  // used under job
+  SpinBackOff threadSpin;  // used by the transfer thread only
 
   // The session, used by the transfer thread during an attempt only.
   CURL* easy = nullptr;
@@ -433,65 +521,6 @@ void RunAttempt(Slot& slot, const DownloadTimings& timings) {
   if (pageArrived && !facts.checkedContent && !facts.stopped) CheckForErrorPage(slot);
 }
 
-// ---- the short spin of the hand-over -------------------------------------
-//
-// Handing an attempt to the transfer thread and its result back costs two
-// thread wake-ups, and on a virtual machine each costs more than the whole
-// work of a small page on loopback. So both sides watch the phase for a few
-// tens of microseconds before they block on the condition variable: the
-// transfer thread right after an attempt, as a series of downloads sends the
-// next one soon, and the caller right after its start signal. Spinning only
-// pays while the other side runs on another core: it is skipped when the
-// process may use one core only, and it gives up at once when it finds that
-// it was kept off its core (another thread wanted it, perhaps the very one it
-// waits for).
-
-constexpr auto kCallerSpin = std::chrono::microseconds(80);
-constexpr auto kThreadSpin = std::chrono::microseconds(30);
-constexpr auto kSpinPreempted = std::chrono::microseconds(15);
-
-void CpuRelax() {
-#if defined(__x86_64__) || defined(__i386__)
-  __builtin_ia32_pause();
-#elif defined(__aarch64__)
-  asm volatile("yield");
-#else
-  std::this_thread::yield();
-#endif
-}
-
-bool SeveralCores() {
-  static const bool several = [] {
-    cpu_set_t set;
-    CPU_ZERO(&set);
-    return sched_getaffinity(0, sizeof set, &set) == 0 && CPU_COUNT(&set) > 1;
-  }();
-  return several;
-}
-
-// Spins until ready() holds or limit has passed; returns ready()'s last
-// answer. ready must only read atomics.
-template <class Ready>
-bool SpinBriefly(std::chrono::microseconds limit, Ready ready) {
-  if (ready()) return true;
-  if (!SeveralCores()) return false;
-  using Clock = std::chrono::steady_clock;
-  const Clock::time_point start = Clock::now();
-  Clock::time_point last = start;
-  for (;;) {
-    for (int i = 0; i < 16; ++i) {
-      CpuRelax();
-      if (ready()) return true;
-    }
-    // Offers the core to any thread waiting for it here; when one takes it,
-    // the spin only stood in the way and ends.
-    std::this_thread::yield();
-    const Clock::time_point now = Clock::now();
-    if (now - start >= limit || now - last >= kSpinPreempted) return ready();
-    last = now;
-  }
-}
-
 void TransferThread(Slot& slot) {
   std::unique_lock lock(slot.mutex);
   for (;;) {
@@ -524,7 +553,10 @@ void TransferThread(Slot& slot) {
     slot.finished.notify_all();
     // The next attempt of a series comes within microseconds; a stop or the
     // end of the engine is seen by the wait below.
-    SpinBriefly(kThreadSpin, [&slot] { return slot.phase.load(std::memory_order_acquire) == Phase::Requested; });
+    if (slot.threadSpin.ShouldSpin()) {
+      slot.threadSpin.Record(SpinBriefly(
+          kThreadSpin, [&slot] { return slot.phase.load(std::memory_order_acquire) == Phase::Requested; }));
+    }
     lock.lock();
   }
 }
@@ -563,7 +595,10 @@ void RunAttemptOnThread(Slot& slot, const DownloadTimings& timings) {
   slot.started.notify_all();
   // A small page is there within tens of microseconds; the watchdog's
   // steps below begin when this spin gives up.
-  SpinBriefly(kCallerSpin, [&slot] { return slot.phase.load(std::memory_order_acquire) == Phase::Done; });
+  if (slot.callerSpin.ShouldSpin()) {
+    slot.callerSpin.Record(
+        SpinBriefly(kCallerSpin, [&slot] { return slot.phase.load(std::memory_order_acquire) == Phase::Done; }));
+  }
   lock.lock();
   const auto step = std::chrono::milliseconds(timings.callerStepMs);
   while (slot.phase.load() != Phase::Done) {
