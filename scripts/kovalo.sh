@@ -25,7 +25,7 @@ install_missing() {
   if ((${#missing[@]})); then
     echo "Installing: ${missing[*]}"
     apt-get update
-    DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${missing[@]}"
+    DEBIAN_FRONTEND=noninteractive apt-get install -y "${missing[@]}"
   fi
 }
 
