@@ -54,6 +54,7 @@ class DownloadWindowTest : public ::testing::Test {
   ~DownloadWindowTest() override {
     dlg.reset();
     std::filesystem::current_path(oldFolder);
+    std::filesystem::remove_all(folder);
   }
 
   bool ControlsEnabled() const {

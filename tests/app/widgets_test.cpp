@@ -17,6 +17,7 @@
 #include <QTimer>
 #include <algorithm>
 #include <ctime>
+#include <filesystem>
 
 #include "app/about_box.h"
 #include "app/butt.h"
@@ -37,7 +38,8 @@ class WidgetTest : public ::testing::Test {
  protected:
   WidgetTest() {
     testing::EnsureQtApplication();
-    dlg = std::make_unique<CKovaloDlg>(testing::FreshFolder());
+    folder = testing::FreshFolder();
+    dlg = std::make_unique<CKovaloDlg>(folder);
     dlg->messageHook = [this](const std::string& text, const std::string& caption, Buttons b) {
       shown.push_back(text);
       captions.push_back(caption);
@@ -54,6 +56,11 @@ class WidgetTest : public ::testing::Test {
     EXPECT_TRUE(QTest::qWaitForWindowExposed(dlg.get()));
   }
 
+  ~WidgetTest() override {
+    dlg.reset();
+    std::filesystem::remove_all(folder);
+  }
+
   CSmallBox* CellAt(int row, int col) { return dlg->CellWidget(NumberOfGrid(row, col)); }
   void TypeInto(int row, int col, const char* keys) {
     CSmallBox* cell = CellAt(row, col);
@@ -63,6 +70,7 @@ class WidgetTest : public ::testing::Test {
   QColor BackgroundOf(int row, int col) { return CellAt(row, col)->palette().color(QPalette::Base); }
   QColor TextColourOf(int row, int col) { return CellAt(row, col)->palette().color(QPalette::Text); }
 
+  std::string folder;
   std::unique_ptr<CKovaloDlg> dlg;
   std::vector<std::string> shown;
   std::vector<std::string> captions;
@@ -313,7 +321,7 @@ const char kEasyPuzzle[] =
     "53..7....6..195....98....6.8...6...34..8.3..17...2...6.6....28....419..5....8..79";
 
 TEST_F(WidgetTest, CountIsReadAtStartAndWrittenByReset) {
-  const std::string folder = testing::FreshFolder();
+  const std::string restartFolder = testing::FreshFolder();
   std::tm date{};
   date.tm_year = 2026 - 1900;
   date.tm_mon = 11;
@@ -322,19 +330,20 @@ TEST_F(WidgetTest, CountIsReadAtStartAndWrittenByReset) {
   const std::time_t startUp = std::mktime(&date);
   {
     IniStore store;
-    SaveFiles files(store, folder, startUp);
+    SaveFiles files(store, restartFolder, startUp);
     ASSERT_EQ(files.EnsureSavesFolder(), 0);
     ASSERT_TRUE(files.WriteCount(10000));
   }
-  CKovaloDlg second(folder, startUp);
+  CKovaloDlg second(restartFolder, startUp);
   second.messageHook = [](const std::string&, const std::string&, Buttons) { return Reply::Yes; };
   EXPECT_EQ(second.windowTitle(), "Number 10001, User defined");
-  EXPECT_EQ(second.saveFiles().currentMonthPath(), folder + "Saves/Sudoku 12-2026.ini");
+  EXPECT_EQ(second.saveFiles().currentMonthPath(), restartFolder + "Saves/Sudoku 12-2026.ini");
   // Reset answered Yes, no lock since start: the counter and "Count" stay 10001.
   QTest::mouseClick(second.Button(IDC_RESET), Qt::LeftButton);
   EXPECT_EQ(second.windowTitle(), "Number 10001, User defined");
   IniStore fresh;
-  EXPECT_EQ(fresh.ReadString(folder + "Saves/Sudoku 12-2026.ini", "Sudoku", "Count"), "10001");
+  EXPECT_EQ(fresh.ReadString(restartFolder + "Saves/Sudoku 12-2026.ini", "Sudoku", "Count"), "10001");
+  std::filesystem::remove_all(restartFolder);
 }
 
 TEST_F(WidgetTest, FillRefusesBeforeTheLock) {
