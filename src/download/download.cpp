@@ -91,23 +91,51 @@ bool SeveralCores() {
   return several;
 }
 
-// Skips the spins of one side for a while after one found nothing: on a
-// busy machine, or while the pages come from far away, a spin would mostly
-// burn its whole bound. The skips double up to 64 hand-overs; a spin that
-// succeeds ends them.
+enum class SpinEnd { Ready, TimedOut, Preempted };
+
+// Spins until ready() holds or limit has passed; ready must only read
+// atomics.
+template <class Ready>
+SpinEnd SpinBriefly(std::chrono::microseconds limit, Ready ready) {
+  if (ready()) return SpinEnd::Ready;
+  if (!SeveralCores()) return SpinEnd::TimedOut;
+  using Clock = std::chrono::steady_clock;
+  const Clock::time_point start = Clock::now();
+  Clock::time_point last = start;
+  for (;;) {
+    for (int i = 0; i < 16; ++i) {
+      CpuRelax();
+      if (ready()) return SpinEnd::Ready;
+    }
+    // No sched_yield here: with another program busy on this core, a yield
+    // hands it a whole time slice, far longer than any wake-up. A spin that
+    // was taken off its core ends instead.
+    const Clock::time_point now = Clock::now();
+    if (now - last >= kSpinPreempted) return ready() ? SpinEnd::Ready : SpinEnd::Preempted;
+    if (now - start >= limit) return ready() ? SpinEnd::Ready : SpinEnd::TimedOut;
+    last = now;
+  }
+}
+
+// Skips the spins of one side for a while after one was taken off its core:
+// the machine is busy, and spinning would take a core others are waiting
+// for. The skips double up to 64 hand-overs with every further such spin; a
+// spin that is not interrupted ends them. (A spin that merely timed out says
+// nothing of the kind: even then it kept the core from going idle, which
+// makes the wake-up that follows cheaper.)
 class SpinBackOff {
  public:
-  bool ShouldSpin() {
-    if (skip_ == 0) return true;
-    --skip_;
-    return false;
-  }
-  void Record(bool succeeded) {
-    if (succeeded) {
-      nextSkip_ = 1;
-    } else {
+  template <class Ready>
+  void Spin(std::chrono::microseconds limit, Ready ready) {
+    if (skip_ > 0) {
+      --skip_;
+      return;
+    }
+    if (SpinBriefly(limit, ready) == SpinEnd::Preempted) {
       skip_ = nextSkip_;
       nextSkip_ = std::min(nextSkip_ * 2, kMaxSkip);
+    } else {
+      nextSkip_ = 1;
     }
   }
 
@@ -116,29 +144,6 @@ class SpinBackOff {
   int skip_ = 0;
   int nextSkip_ = 1;
 };
-
-// Spins until ready() holds or limit has passed; returns ready()'s last
-// answer. ready must only read atomics.
-template <class Ready>
-bool SpinBriefly(std::chrono::microseconds limit, Ready ready) {
-  if (ready()) return true;
-  if (!SeveralCores()) return false;
-  using Clock = std::chrono::steady_clock;
-  const Clock::time_point start = Clock::now();
-  Clock::time_point last = start;
-  for (;;) {
-    for (int i = 0; i < 16; ++i) {
-      CpuRelax();
-      if (ready()) return true;
-    }
-    // No sched_yield here: with another program busy on this core, a yield
-    // hands it a whole time slice, far longer than any wake-up. A spin that
-    // was taken off its core ends instead.
-    const Clock::time_point now = Clock::now();
-    if (now - start >= limit || now - last >= kSpinPreempted) return ready();
-    last = now;
-  }
-}
 
 // What one attempt found out. Written by the transfer thread during the
 // attempt, read by the caller once the attempt is done.
@@ -553,10 +558,8 @@ void TransferThread(Slot& slot) {
     slot.finished.notify_all();
     // The next attempt of a series comes within microseconds; a stop or the
     // end of the engine is seen by the wait below.
-    if (slot.threadSpin.ShouldSpin()) {
-      slot.threadSpin.Record(SpinBriefly(
-          kThreadSpin, [&slot] { return slot.phase.load(std::memory_order_acquire) == Phase::Requested; }));
-    }
+    slot.threadSpin.Spin(kThreadSpin,
+                         [&slot] { return slot.phase.load(std::memory_order_acquire) == Phase::Requested; });
     lock.lock();
   }
 }
@@ -595,10 +598,7 @@ void RunAttemptOnThread(Slot& slot, const DownloadTimings& timings) {
   slot.started.notify_all();
   // A small page is there within tens of microseconds; the watchdog's
   // steps below begin when this spin gives up.
-  if (slot.callerSpin.ShouldSpin()) {
-    slot.callerSpin.Record(
-        SpinBriefly(kCallerSpin, [&slot] { return slot.phase.load(std::memory_order_acquire) == Phase::Done; }));
-  }
+  slot.callerSpin.Spin(kCallerSpin, [&slot] { return slot.phase.load(std::memory_order_acquire) == Phase::Done; });
   lock.lock();
   const auto step = std::chrono::milliseconds(timings.callerStepMs);
   while (slot.phase.load() != Phase::Done) {
