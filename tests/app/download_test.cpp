@@ -14,6 +14,7 @@
 #include "app/kovalo_dlg.h"
 #include "download/run_state.h"
 #include "qt_app.h"
+#include "support/local_time.h"
 #include "support/puzzle_sites_server.h"
 
 namespace kovalo {
@@ -22,15 +23,7 @@ namespace {
 constexpr int kDownloadControls[] = {1100, 1101, 1102, 1103, 1104, 1105, 1106,
                                      1110, 1111, 1112, 1113, 1114, 1115, 1116};
 
-std::time_t LocalMoment(int year, int month, int day, int hour) {
-  std::tm fields{};
-  fields.tm_year = year - 1900;
-  fields.tm_mon = month - 1;
-  fields.tm_mday = day;
-  fields.tm_hour = hour;
-  fields.tm_isdst = -1;
-  return std::mktime(&fields);
-}
+using testing::LocalMoment;
 
 class DownloadWindowTest : public ::testing::Test {
  protected:

@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <optional>
 
+#include "support/local_time.h"
 #include "temp_dir.h"
 
 namespace kovalo {
@@ -19,17 +20,7 @@ using testing::ReadBytes;
 using testing::TempDir;
 using testing::WriteBytes;
 
-std::time_t LocalMoment(int year, int month, int day, int hour, int minute, int second) {
-  std::tm fields{};
-  fields.tm_year = year - 1900;
-  fields.tm_mon = month - 1;
-  fields.tm_mday = day;
-  fields.tm_hour = hour;
-  fields.tm_min = minute;
-  fields.tm_sec = second;
-  fields.tm_isdst = -1;
-  return std::mktime(&fields);
-}
+using testing::LocalMoment;
 
 // ---------------------------------------------------------------- paths
 

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "sources/readers.h"
+#include "support/local_time.h"  // LocalMoment
 
 namespace kovalo::testing {
 
@@ -36,19 +37,6 @@ class LocalZone {
  private:
   std::optional<std::string> old_;
 };
-
-// The moment of a local wall-clock time; the system decides daylight saving.
-inline time_t LocalMoment(int year, int month, int day, int hour, int minute, int second = 0) {
-  struct tm fields{};
-  fields.tm_year = year - 1900;
-  fields.tm_mon = month - 1;
-  fields.tm_mday = day;
-  fields.tm_hour = hour;
-  fields.tm_min = minute;
-  fields.tm_sec = second;
-  fields.tm_isdst = -1;
-  return mktime(&fields);
-}
 
 // "HH:MM" of a moment in local time.
 inline std::string LocalClock(time_t moment) {
