@@ -1,6 +1,7 @@
 // Re-evaluation, history, lock and reset of the board.
 #include "board/board.h"
 
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 
@@ -135,6 +136,7 @@ void Board::UndoCellStep(Cell& x) {
   --x.historyPos;
   const uint32_t entry = x.statusHistory[x.historyPos];
   x.status = x.savedStatus = entry & 0xFFFF;
+  x.readOnly = x.status == kStartingNumber;
   const std::string& texts = x.textHistory[x.historyPos];
   const size_t cut = texts.find(kHistorySeparator);
   x.savedText = cut == std::string::npos ? std::string() : texts.substr(0, cut);
@@ -145,6 +147,7 @@ void Board::RedoCellStep(Cell& x) {
   if (x.historyPos >= static_cast<int>(x.statusHistory.size())) return;
   const uint32_t entry = x.statusHistory[x.historyPos];
   x.status = x.savedStatus = entry >> 16;
+  x.readOnly = x.status == kStartingNumber;
   const std::string& texts = x.textHistory[x.historyPos];
   const size_t cut = texts.find(kHistorySeparator);
   x.savedText = cut == std::string::npos ? texts : texts.substr(cut + 1);
@@ -271,12 +274,16 @@ void Board::OnLock() {
       cell.status = kStartingNumber;
       SetCellText(cell, cell.text, 0);
       cell.readOnly = true;
-    } else if (cell.status != kStartingNumber) {
+    } else if (!cell.IsFixed()) {
+      // A digit the player fixed stays fixed, or the next Fill would
+      // overwrite it with candidates.
       cell.status = 0;
     }
   }
   if (!locked) {
-    ++userPuzzleCounter;
+    // The counter stops at the largest number rather than wrap round to
+    // numbers already given out.
+    if (userPuzzleCounter < INT_MAX) ++userPuzzleCounter;
     if (userPuzzleCounter <= 10000) userPuzzleCounter = 10000;
   }
   locked = true;
@@ -319,6 +326,7 @@ void Board::ResetAllButStartingNumbers() {
     if (cell.status == kStartingNumber) continue;
     cell.text.clear();
     cell.status = 0;
+    cell.readOnly = false;  // an undone lock may have left it read-only
   }
   ClearHistory();
   screen_.Repaint();

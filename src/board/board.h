@@ -28,7 +28,7 @@ constexpr char kHistorySeparator = 0x7F;
 
 struct Cell {
   std::string text;  // the candidate digits, as the cell shows them
-  bool readOnly = false;
+  bool readOnly = false;  // exactly while status is kStartingNumber
 
   uint32_t status = 0;
   int colInBox = 0;

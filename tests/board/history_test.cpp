@@ -1,6 +1,8 @@
 // The change handler, the undo/redo history, lock, reset and checking.
 #include <gtest/gtest.h>
 
+#include <climits>
+
 #include "board/board.h"
 #include "support/board_text.h"
 #include "support/fake_screen.h"
@@ -205,13 +207,24 @@ TEST_F(HistoryTest, UndoAfterLockTakesBackOneStartingNumberPerPress) {
   board.OnLock();
   board.OnUndo();
   EXPECT_EQ(At(4, 4).status, Plain);
-  EXPECT_TRUE(At(4, 4).readOnly);  // the edit field stays read-only
+  EXPECT_FALSE(At(4, 4).readOnly);  // no starting number, so editable again
   EXPECT_EQ(At(0, 0).status, kStartingNumber);
+  EXPECT_TRUE(At(0, 0).readOnly);
   EXPECT_TRUE(board.locked);
   board.OnUndo();
   EXPECT_EQ(At(0, 0).status, Plain);
+  EXPECT_FALSE(At(0, 0).readOnly);
   board.OnRedo();
   EXPECT_EQ(At(0, 0).status, kStartingNumber);
+  EXPECT_TRUE(At(0, 0).readOnly);
+  // Reset all but the starting numbers empties the undone one and leaves it
+  // open to typing.
+  screen.replies = {Reply::No, Reply::Yes};
+  board.OnReset();
+  EXPECT_EQ(At(4, 4).text, "");
+  EXPECT_FALSE(At(4, 4).readOnly);
+  EXPECT_EQ(At(0, 0).text, "4");
+  EXPECT_TRUE(At(0, 0).readOnly);
 }
 
 TEST_F(HistoryTest, SecondLockAsksAndDoesNotCountTheSamePuzzleTwice) {
@@ -230,12 +243,19 @@ TEST_F(HistoryTest, SecondLockAsksAndDoesNotCountTheSamePuzzleTwice) {
   EXPECT_EQ(board.userPuzzleCounter, 10001);
 }
 
-TEST_F(HistoryTest, LockClearsTheKindOfOneDigitCellsThatAreNotPlain) {
-  Cell& x = At(2, 2);
-  x.text = "5";
-  x.status = Plain | kFixed;  // fixed, not a starting number
-  board.OnLock();
-  EXPECT_EQ(x.status, 0u);
+TEST_F(HistoryTest, LockKeepsFixedDigitsAndClearsOtherOneDigitKinds) {
+  struct Row {
+    uint32_t before, after;
+  };
+  const Row rows[] = {{Plain | kFixed, Plain | kFixed}, {Start, 0u}, {Blank, 0u}};
+  for (const Row& row : rows) {
+    Cell& x = At(2, 2);
+    x.text = "5";
+    x.status = row.before;
+    board.OnLock();
+    EXPECT_EQ(x.status, row.after) << row.before;
+    EXPECT_FALSE(x.readOnly) << row.before;
+  }
 }
 
 // ---------------------------------------------------------------- reset
@@ -285,6 +305,15 @@ TEST_F(HistoryTest, CounterStaysAtTenThousandAtLeast) {
   Type(0, 0, "1");
   board.OnLock();
   EXPECT_EQ(board.userPuzzleCounter, 10000);
+}
+
+TEST_F(HistoryTest, CounterStopsAtTheLargestNumber) {
+  for (int start : {INT_MAX - 1, INT_MAX}) {
+    board.locked = false;
+    board.userPuzzleCounter = start;
+    board.OnLock();
+    EXPECT_EQ(board.userPuzzleCounter, INT_MAX) << start;
+  }
 }
 
 TEST_F(HistoryTest, CheckingFollowsTheBoxAndRepaints) {

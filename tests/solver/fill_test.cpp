@@ -130,5 +130,18 @@ TEST_F(FillTest, TheFilledBoardIsTheNewStartOfTheHistory) {
   }
 }
 
+TEST_F(FillTest, DigitFixedBeforeTheLockIsNotFilledOver) {
+  board.OnReset();
+  board.PlayerEdited(At(0, 0), "1");
+  board.PlayerEdited(At(4, 4), "5");
+  MarkAsFixed(board, At(4, 4));
+  board.OnLock();
+  OnFill(board);
+  EXPECT_EQ(At(4, 4).text, "5");
+  EXPECT_EQ(At(4, 4).status, Plain | kFixed);
+  EXPECT_EQ(At(0, 0).status, kStartingNumber);
+  EXPECT_EQ(At(4, 0).text, "2346789");  // both digits ruled out of a peer
+}
+
 }  // namespace
 }  // namespace kovalo::testing
