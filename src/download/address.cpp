@@ -28,6 +28,9 @@ std::size_t HostEnd(std::string_view url) {
 }  // namespace
 
 std::string HostKey(std::string_view url) {
+  // The query is no part of the key: a date such as "day=10/04/2006" in it
+  // would make every request a host of its own.
+  url = url.substr(0, url.find('?'));
   std::size_t slashes = url.find("//");
   std::string_view rest = slashes == std::string_view::npos ? url : url.substr(slashes + 2);
   std::size_t last = rest.rfind('/');

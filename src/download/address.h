@@ -9,9 +9,9 @@
 
 namespace kovalo {
 
-// The address text after its first "//" and up to (not including) its last
-// "/"; the whole rest when no "/" follows the "//". Without "//" the text up
-// to its last "/".
+// The address text, without its query (from the first "?"), after its first
+// "//" and up to (not including) its last "/"; the whole rest when no "/"
+// follows the "//". Without "//" the text up to its last "/".
 std::string HostKey(std::string_view url);
 
 // The value of the Location header in raw response headers, in its own letter

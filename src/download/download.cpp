@@ -376,6 +376,8 @@ bool EnsureSession(Slot& slot) {
   curl_easy_setopt(easy, CURLOPT_HEADERDATA, &slot);
   curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 0L);  // redirects are followed by the engine
   curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https,ftp");
+  // Never guessed from the host name (curl would take "ftp.host/..." for ftp).
+  curl_easy_setopt(easy, CURLOPT_DEFAULT_PROTOCOL, "http");
   curl_easy_setopt(easy, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
   curl_easy_setopt(easy, CURLOPT_HTTP_CONTENT_DECODING, 0L);  // the bytes as sent
   // No CURLOPT_PROXY: curl then takes the proxy from the environment
@@ -457,7 +459,10 @@ void FetchWithCurl(Slot& slot, const DownloadTimings& timings) {
     facts.sessionFailed = true;
     return;
   }
-  facts.isHttp = HasSchemeNoCase(slot.url, "http://") || HasSchemeNoCase(slot.url, "https://");
+  // An address without a scheme is fetched as http (CURLOPT_DEFAULT_PROTOCOL),
+  // so its status counts as for any http address.
+  facts.isHttp = HasSchemeNoCase(slot.url, "http://") || HasSchemeNoCase(slot.url, "https://") ||
+                 !HasScheme(slot.url);
 
   // A user agent of three capital letters drawn afresh for every request.
   std::minstd_rand random(static_cast<unsigned>(NowMs()));
@@ -621,7 +626,10 @@ void RunAttemptOnThread(Slot& slot, const DownloadTimings& timings) {
 }
 
 bool FollowableScheme(std::string_view url) {
-  return HasSchemeNoCase(url, "http://") || HasSchemeNoCase(url, "https://") || HasSchemeNoCase(url, "ftp://");
+  // A target without a scheme (a relative Location met on an address without
+  // one) is fetched as http like that address.
+  return HasSchemeNoCase(url, "http://") || HasSchemeNoCase(url, "https://") || HasSchemeNoCase(url, "ftp://") ||
+         (!HasScheme(url) && !IsLocalFileAddress(url));
 }
 
 enum class AttemptEnd { Page, Redirect, Failed };

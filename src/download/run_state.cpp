@@ -59,6 +59,17 @@ void SetRunState(int16_t value) {
   detail::NotifyEngineEvent();
 }
 
+bool WaitWhileRunning(std::chrono::milliseconds duration) {
+  const auto end = std::chrono::steady_clock::now() + duration;
+  for (;;) {
+    const uint64_t seen = detail::EngineEventGeneration();
+    if (RunState.load() >= 0) return false;
+    const auto now = std::chrono::steady_clock::now();
+    if (now >= end) return true;
+    detail::WaitEngineEvent(seen, std::chrono::ceil<std::chrono::milliseconds>(end - now));
+  }
+}
+
 int StopDownloadsAndWait() {
   SetRunState(kRunStateStopping);
   const auto step = std::chrono::milliseconds(CurrentDownloadTimings().stopStepMs);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 
 namespace kovalo {
@@ -25,6 +26,10 @@ extern std::atomic<int> TransferThreadCount;
 // Stores value in RunState and wakes every waiting loop of the engine, so a
 // stop takes effect without waiting for the loops' periods.
 void SetRunState(int16_t value);
+
+// Waits for duration unless RunState turns 0 or more first (SetRunState ends
+// the wait at once). True when the whole time passed with RunState negative.
+bool WaitWhileRunning(std::chrono::milliseconds duration);
 
 // Makes every transfer thread end and waits until none is alive. Returns
 // early when someone else (the close request) changes RunState meanwhile;

@@ -167,6 +167,36 @@ TEST_F(DownloadStatusTest, EveryRefusedStatusGivesItsErrorPage) {
   }
 }
 
+TEST_F(DownloadStatusTest, AddressWithoutASchemeIsJudgedAsAnHttpAddress) {
+  server_.server().Get(R"(/status/(\d+))", [](const httplib::Request& request, httplib::Response& response) {
+    response.status = std::stoi(request.matches[1].str());
+    response.set_header("Location", "/size/10");
+    response.set_content("<html>body of the answer</html>", "text/html");
+  });
+  const std::string host = server_.Url("").substr(std::strlen("http://"));
+  struct Row {
+    const char* path;
+    int result;
+    std::string text;  // the page on success, else the result text
+    const char* finalPath;
+  };
+  const Row rows[] = {
+      {"/size/10", 0, PageBytes(10), "/size/10"},
+      {"/status/302", 0, PageBytes(10), "/size/10"},
+      {"/status/404", kDownloadNotFound, "<html>Parse Download Error #404 - URL File Not Found.</html>\n",
+       "/status/404"},
+      {"/status/500", kDownloadBadStatus, "<html>Parse Download Error #500 - URL Query Error 500</html>\n",
+       "/status/500"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.path);
+    Fetched fetched = Fetch(host + row.path);
+    EXPECT_EQ(fetched.result, row.result);
+    EXPECT_EQ(row.result == 0 ? fetched.page : fetched.resultText, row.text);
+    EXPECT_EQ(fetched.url, host + row.finalPath);
+  }
+}
+
 TEST_F(DownloadStatusTest, AnswerWithoutAUsableStatusCountsAsStatusZero) {
   // curl refuses status lines below 100 without telling the code, and
   // answers that are not HTTP at all.
