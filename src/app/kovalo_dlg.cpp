@@ -175,7 +175,7 @@ void CKovaloDlg::OnButton(int controlId) {
     case IDC_CHECKING: board_.OnChecking(Button(IDC_CHECKING)->isChecked()); break;
     case IDC_FILL: OnFill(board_); break;
     case IDC_WEBSITE: OnWebsite(); break;
-    case IDC_RANDOM: OnRandomSudoku(); break;
+    case IDC_RANDOM: OnRandomSudoku(0); break;
     case IDC_UNDO: board_.OnUndo(); break;
     case IDC_REDO: board_.OnRedo(); break;
     default:
@@ -210,8 +210,16 @@ void CKovaloDlg::OnWeekday(int weekdayIndex) {
   StartWorker();
 }
 
-void CKovaloDlg::OnRandomSudoku() {
-  if (!ConfirmPuzzleLoad(board_, "RANDOM")) return;
+void CKovaloDlg::OnRandomSudoku(int failedRandomPages) {
+  if (!ConfirmPuzzleLoad(board_, "RANDOM")) {
+    // Declining the retry's new page ends the running download as failed,
+    // with the board as it stands.
+    if (failedRandomPages > 0) {
+      SetTitle("Download Form Website Failed");
+      StartDownloadEndTimer();
+    }
+    return;
+  }
   // Seeded per press from the millisecond tick.
   PuzzleNumberGenerator generator(static_cast<uint32_t>(
       std::chrono::duration_cast<std::chrono::milliseconds>(
@@ -219,20 +227,22 @@ void CKovaloDlg::OnRandomSudoku() {
           .count()));
   SetDownloadControlsEnabled(false);
   puzzleRequest_ = RandomRequest(generator.Next());
-  StartWorker();
+  StartWorker(failedRandomPages);
 }
 
 void CKovaloDlg::OnWebsite() {
   if (openInBrowser) openInBrowser(WebsiteAddress(sites_, Title()));
 }
 
-void CKovaloDlg::StartWorker() {
+void CKovaloDlg::StartWorker(int failedRandomPages) {
   // The worker before this one has handed over its last step already.
   if (worker_.joinable()) worker_.join();
   WorkerRequest request;
   request.puzzleRequest = puzzleRequest_;
   request.now = clock();
   request.sites = sites_;
+  request.failedRandomPages = failedRandomPages;
+  request.randomRetryDelay = randomRetryDelay;
   workerRunning_ = true;
   worker_ = std::thread([this, request] {
     DownloadWorker(
@@ -260,9 +270,10 @@ void CKovaloDlg::timerEvent(QTimerEvent* event) {
   SetDownloadControlsEnabled(true);
 }
 
-void CKovaloDlg::PostRandomSudokuClick() {
+void CKovaloDlg::PostRandomSudokuClick(int failedRandomPages) {
   // The button is disabled; its handler runs all the same.
-  QMetaObject::invokeMethod(this, "OnRandomSudoku", Qt::QueuedConnection);
+  QMetaObject::invokeMethod(
+      this, [this, failedRandomPages] { OnRandomSudoku(failedRandomPages); }, Qt::QueuedConnection);
 }
 
 // The worker's steps wait in a queue of this window's own, guarded by its

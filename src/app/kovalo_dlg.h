@@ -7,6 +7,7 @@
 #include <QMainWindow>
 #include <array>
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <cstdint>
@@ -54,6 +55,8 @@ class CKovaloDlg : public QMainWindow, public Screen, public CellHost, public Wo
   void SetSiteAddresses(SiteAddresses sites) { sites_ = std::move(sites); }
   // The worker's clock; the program reads the system's.
   std::function<std::time_t()> clock = [] { return std::time(nullptr); };
+  // The pause before each new random page after a failed one.
+  std::chrono::milliseconds randomRetryDelay = kRandomRetryDelay;
   // Opens an address in the desktop's browser.
   std::function<void(const std::string&)> openInBrowser;
 
@@ -83,7 +86,7 @@ class CKovaloDlg : public QMainWindow, public Screen, public CellHost, public Wo
   std::string& puzzleDate() override { return puzzleDate_; }
   int& firstSaveFlag() override { return firstSaveFlag_; }
   void StartDownloadEndTimer() override;
-  void PostRandomSudokuClick() override;
+  void PostRandomSudokuClick(int failedRandomPages) override;
 
   // CellHost.
   void CellEdited(Cell& cell, const std::string& text) override;
@@ -109,10 +112,12 @@ class CKovaloDlg : public QMainWindow, public Screen, public CellHost, public Wo
   void OnButton(int controlId);
   void OnAbout();
   void OnWeekday(int weekdayIndex);
-  Q_INVOKABLE void OnRandomSudoku();
+  // failedRandomPages is 0 for a press of the button, and the count of
+  // random pages failed in a row for the worker's retry.
+  void OnRandomSudoku(int failedRandomPages);
   Q_INVOKABLE void RunPendingSteps();
   void OnWebsite();
-  void StartWorker();
+  void StartWorker(int failedRandomPages = 0);
   // No step of the worker runs after this; its waits end at once.
   void CloseWorkerGate();
 

@@ -1,7 +1,5 @@
 #include "sources/download_worker.h"
 
-#include <unistd.h>
-
 #include <cstdio>
 
 #include "download/download.h"
@@ -21,7 +19,8 @@ std::optional<std::string> FetchWithEngine(const std::string& address, bool clas
   if ((result != kDownloadOk && result != kDownloadNotHtml) || length <= 0) return std::nullopt;
   const char* page = SlotPageBuffer(0);
   if (!page) return std::nullopt;
-  if (classify && AnyResultClassifierHits(SlotResultText(0), kScratchFile)) return std::nullopt;
+  // No path: a classifier that recognises the text deletes nothing.
+  if (classify && AnyResultClassifierHits(SlotResultText(0), "")) return std::nullopt;
   return std::string(page, static_cast<size_t>(length));
 }
 
@@ -51,7 +50,12 @@ void EmptyBoard(Board& board) {
   board.screen().Repaint();
 }
 
-void NormalFinish(WorkerWindow& window) {
+constexpr const char* kDownloadingTitle = "Downloading From Website";
+constexpr const char* kFailedTitle = "Download Form Website Failed";
+
+// placedNothing: no given reached the board (a failed fetch, or a page
+// without the markers).
+void NormalFinish(WorkerWindow& window, bool placedNothing) {
   window.OnUiThread([&] {
     Board& board = window.board();
     board.replaying = false;
@@ -68,21 +72,25 @@ void NormalFinish(WorkerWindow& window) {
     // makes them.
     board.OnLock();
     board.ClearHistory();
-    unlink(kScratchFile);
+    // A download that brought nothing says so, rather than go on saying it
+    // is downloading.
+    if (placedNothing && board.screen().Title() == kDownloadingTitle)
+      board.screen().SetTitle(kFailedTitle);
     window.StartDownloadEndTimer();
   });
 }
 
-void FailurePath(WorkerWindow& window, bool randomPuzzle) {
-  unlink(kScratchFile);
-  if (RunState.load() < 0 && randomPuzzle) {
-    // Another random puzzle, with the controls still disabled.
-    window.PostRandomSudokuClick();
+void FailurePath(WorkerWindow& window, const WorkerRequest& request, bool randomPuzzle) {
+  // Another random puzzle, with the controls still disabled, until too many
+  // have failed in a row. The pause ends at once when the window closes.
+  const int failed = request.failedRandomPages + 1;
+  if (randomPuzzle && failed < kRandomPagesInARow && WaitWhileRunning(request.randomRetryDelay)) {
+    window.PostRandomSudokuClick(failed);
     return;
   }
   window.OnUiThread([&] {
     Board& board = window.board();
-    board.screen().SetTitle("Download Form Website Failed");
+    board.screen().SetTitle(kFailedTitle);
     window.StartDownloadEndTimer();
     for (Cell& cell : board.cells()) {
       cell.status = Blank;
@@ -99,7 +107,7 @@ int DownloadWorker(const WorkerRequest& request, WorkerWindow& window, const Fet
                    const FetchPage& fetchAnswers) {
   window.OnUiThread([&] {
     EmptyBoard(window.board());
-    window.board().screen().SetTitle("Downloading From Website");
+    window.board().screen().SetTitle(kDownloadingTitle);
   });
 
   const std::optional<DownloadPlan> plan =
@@ -131,10 +139,14 @@ int DownloadWorker(const WorkerRequest& request, WorkerWindow& window, const Fet
     }
   }
 
-  if (reading && reading->outcome == ReaderOutcome::Failed)
-    FailurePath(window, plan->request.site == PuzzleSite::Random);
-  else
-    NormalFinish(window);
+  if (reading && reading->outcome == ReaderOutcome::Failed) {
+    FailurePath(window, request, plan->request.site == PuzzleSite::Random);
+  } else {
+    bool placedNothing = true;
+    if (reading)
+      for (int given : reading->givens) placedNothing = placedNothing && given == 0;
+    NormalFinish(window, placedNothing);
+  }
   return 0;
 }
 

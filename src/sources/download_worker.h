@@ -7,6 +7,7 @@
 // them; between two steps the player may go on editing cells.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <ctime>
 #include <functional>
@@ -18,10 +19,17 @@
 
 namespace kovalo {
 
-// The scratch file name handed to every fetch and deleted after a download.
+// The file name handed to every fetch. The engine keeps it with the download
+// and writes nothing to it, so no file of that name is ever the program's:
+// nothing here creates or deletes one.
 inline constexpr const char* kScratchFile = "a.tmp";
 // Largest page a puzzle fetch takes.
 constexpr int64_t kMaxPuzzlePage = 1000000;
+// Random pages that may fail in a row before the download ends as failed,
+// and the pause before each new one, so that a failing site is not asked
+// again and again at once.
+constexpr int kRandomPagesInARow = 20;
+constexpr std::chrono::milliseconds kRandomRetryDelay{500};
 
 // What the worker needs from the main window.
 class WorkerWindow {
@@ -38,17 +46,19 @@ class WorkerWindow {
   // Starts timer 20, whose tick enables the download controls again.
   virtual void StartDownloadEndTimer() = 0;
   // Has the Random Sudoku handler run as if its button were pressed, after
-  // the present step; returns at once.
-  virtual void PostRandomSudokuClick() = 0;
+  // the present step; returns at once. failedRandomPages random pages have
+  // failed in a row so far: the handler hands the count to the next worker,
+  // and ends the download as failed when the player declines the new page.
+  virtual void PostRandomSudokuClick(int failedRandomPages) = 0;
 };
 
 // A fetched page, or nothing when the fetch failed.
 using FetchPage = std::function<std::optional<std::string>(const std::string& address)>;
 
 // The engine's fetch as the worker makes it: slot 0, 1000000 bytes, the
-// scratch file, 2 retries; a page counts only with result 0 (or the
-// not-HTML result) and a length above 0. With classify, a result text that
-// any result classifier recognises also counts as failed.
+// file name, 2 retries; a page counts only with result 0 (or the not-HTML
+// result) and a length above 0. With classify, a result text that any result
+// classifier recognises also counts as failed.
 std::optional<std::string> FetchWithEngine(const std::string& address, bool classify);
 
 // Fetches the main weekly site's solution page at address and puts the
@@ -62,6 +72,8 @@ struct WorkerRequest {
   int32_t puzzleRequest = -1;  // PuzzleRequest as the button wrote it
   std::time_t now = 0;         // the moment the worker started
   SiteAddresses sites;
+  int failedRandomPages = 0;   // random pages failed in a row before this one
+  std::chrono::milliseconds randomRetryDelay = kRandomRetryDelay;
 };
 
 // The worker's steps for one request. fetch does the fetching for both the

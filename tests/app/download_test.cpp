@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <deque>
 #include <filesystem>
+#include <fstream>
 
 #include "app/butt.h"
 #include "app/kovalo_dlg.h"
@@ -35,6 +36,8 @@ class DownloadWindowTest : public ::testing::Test {
     // The scratch file goes into the working folder, as the program's does.
     oldFolder = std::filesystem::current_path();
     std::filesystem::current_path(folder);
+    // A file of the player's own, under the name the engine is handed.
+    std::ofstream(folder + "a.tmp") << kPlayersFile;
     dlg = std::make_unique<CKovaloDlg>(folder);
     dlg->SetSiteAddresses(server.Sites());
     dlg->clock = [] { return LocalMoment(2006, 4, 20, 19); };  // a Thursday
@@ -87,8 +90,14 @@ class DownloadWindowTest : public ::testing::Test {
     EXPECT_FALSE(dlg->Button(IDC_UNDO)->isEnabled());
     EXPECT_FALSE(dlg->Button(IDC_REDO)->isEnabled());
     EXPECT_EQ(dlg->firstSaveFlag(), 1);
-    EXPECT_FALSE(std::filesystem::exists(folder + "a.tmp"));
+    ExpectPlayersFileKept();
   }
+  void ExpectPlayersFileKept() {
+    std::ifstream in(folder + "a.tmp");
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(text, kPlayersFile);
+  }
+  static constexpr const char* kPlayersFile = "the player's own notes";
 
   testing::PuzzleSitesServer server;
   std::string folder;
@@ -153,6 +162,59 @@ TEST_F(DownloadWindowTest, FailedRandomPageIsReplacedByAnotherUntilOneReads) {
   EXPECT_TRUE(shown.empty());  // an empty board asks nothing before each retry
 }
 
+TEST_F(DownloadWindowTest, RandomPagesFailingTwentyTimesInARowEndTheDownload) {
+  dlg->randomRetryDelay = std::chrono::milliseconds(1);
+  server.Override("/random/solution.php", "<html>Busy, try again</html>");
+  PressAndWait(IDC_RANDOM);
+  EXPECT_EQ(server.Requests().size(), 20u);
+  EXPECT_EQ(dlg->windowTitle(), "Download Form Website Failed");
+  EXPECT_EQ(Givens(), std::string(81, '0'));
+  ExpectPlayersFileKept();
+}
+
+TEST_F(DownloadWindowTest, DecliningTheRetrysPuzzleEndsTheDownloadAsFailed) {
+  // A page cut inside its grid: the first givens are placed, then it fails,
+  // so the retry finds a board that is not empty and asks.
+  std::ifstream in(KOVALO_TEST_DATA "/sources/random_solution.html");
+  std::string page((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  size_t cut = page.find("class=\"grid\">");
+  for (int k = 0; k < 20; ++k) cut = page.find("<td class=\"", cut + 1);
+  ASSERT_NE(cut, std::string::npos);
+  server.Override("/random/solution.php", page.substr(0, cut));
+  dlg->messageHook = [this](const std::string& text, const std::string&, Buttons) {
+    shown.push_back(text);
+    return Reply::No;
+  };
+  PressAndWait(IDC_RANDOM);
+  EXPECT_EQ(shown, std::vector<std::string>{"Are you sure you wish to load this puzzle from the internet"});
+  EXPECT_EQ(server.Requests().size(), 1u);
+  EXPECT_EQ(dlg->windowTitle(), "Download Form Website Failed");
+  EXPECT_EQ(Givens().substr(0, 9), "001004002");  // the board as it stands
+}
+
+TEST_F(DownloadWindowTest, ClosingDuringTheRetrysPauseEndsAtOnce) {
+  dlg->randomRetryDelay = std::chrono::minutes(1);
+  server.Override("/random/solution.php", "<html>Busy, try again</html>");
+  QTest::mouseClick(dlg->Button(IDC_RANDOM), Qt::LeftButton);
+  QTRY_VERIFY_WITH_TIMEOUT(server.Requests().size() == 1, 5000);
+  const auto start = std::chrono::steady_clock::now();
+  dlg->close();
+  dlg.reset();  // joins the worker
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+  EXPECT_EQ(server.Requests().size(), 1u);
+}
+
+TEST_F(DownloadWindowTest, MissingPageSaysTheDownloadFailed) {
+  server.Override("/second/", "<html>Sorry, that day was not found</html>");
+  QTest::mouseClick(dlg->Button(IDC_SECOND_WEEKLY), Qt::LeftButton);
+  PressAndWait(1100);
+  EXPECT_EQ(dlg->windowTitle(), "Download Form Website Failed");
+  EXPECT_EQ(Givens(), std::string(81, '0'));
+  EXPECT_TRUE(dlg->board().locked);  // the rest of the normal finish
+  EXPECT_EQ(dlg->firstSaveFlag(), 1);
+  ExpectPlayersFileKept();  // the not-found classifier recognised the page
+}
+
 TEST_F(DownloadWindowTest, MainWeeklyPageWithoutItsGridFails) {
   server.Override("/main/DailySudoku.asp?day=", "<table><font>x<font>Daily 9<font>>J<<tr><td>1</table>");
   PressAndWait(1101);
@@ -160,6 +222,7 @@ TEST_F(DownloadWindowTest, MainWeeklyPageWithoutItsGridFails) {
   EXPECT_EQ(Givens(), std::string(81, '0'));
   EXPECT_EQ(dlg->board().stepCount, 0);
   EXPECT_EQ(dlg->board().AtGrid(0, 0).answer, 8);  // the solution page's answers stay
+  ExpectPlayersFileKept();
 }
 
 TEST_F(DownloadWindowTest, CellsStayEditableDuringADownload) {
