@@ -35,13 +35,13 @@ void CButt::paintEvent(QPaintEvent*) {
       style()->drawControl(QStyle::CE_PushButton, &option, &painter, this);
       break;
     case ButtonKind::CheckBox:
-      style()->drawControl(QStyle::CE_CheckBox, &option, &painter, this);
-      break;
     case ButtonKind::Radio:
-      // Radio buttons are bordered and carry their text centred.
+      // The check box and the radio buttons are bordered.
       painter.setPen(palette().color(QPalette::Mid));
       painter.drawRect(rect().adjusted(0, 0, -1, -1));
-      style()->drawControl(QStyle::CE_RadioButton, &option, &painter, this);
+      option.rect.adjust(2, 0, -2, 0);  // the mark clear of the border
+      style()->drawControl(kind_ == ButtonKind::Radio ? QStyle::CE_RadioButton : QStyle::CE_CheckBox,
+                           &option, &painter, this);
       break;
   }
 }

@@ -31,6 +31,12 @@ CKovaloDlg::CKovaloDlg(std::string workingFolder, std::time_t startUp)
       saveFiles_(iniStore_, std::move(workingFolder), startUp),
       sites_(ProgramSiteAddresses()) {
   SetRunState(kRunStateRunning);
+  // A sizing border and a minimise box, but no maximise box.
+  setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                 Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                 Qt::WindowCloseButtonHint);
+  // The tooltips show whether or not the window is active.
+  setAttribute(Qt::WA_AlwaysShowToolTips);
   setWindowTitle("Sudoku");
   setWindowIcon(ProgramIcon());
   board_.replaying = false;

@@ -68,7 +68,7 @@ class DownloadWindowTest : public ::testing::Test {
   void PressAndWait(int id) {
     QTest::mouseClick(dlg->Button(id), Qt::LeftButton);
     EXPECT_TRUE(ControlsDisabled());
-    QTRY_VERIFY_WITH_TIMEOUT(ControlsEnabled() && !dlg->DownloadRunning(), 20000);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return ControlsEnabled() && !dlg->DownloadRunning(); }, 20000));
   }
   std::string Givens() const {
     std::string givens;
@@ -153,10 +153,10 @@ TEST_F(DownloadWindowTest, FailedRandomPageIsReplacedByAnotherUntilOneReads) {
   server.Override("/random/solution.php", "<html>Busy, try again</html>");
   QTest::mouseClick(dlg->Button(IDC_RANDOM), Qt::LeftButton);
   // The retries keep the controls disabled.
-  QTRY_VERIFY_WITH_TIMEOUT(server.Requests().size() >= 3, 20000);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return server.Requests().size() >= 3; }, 20000));
   EXPECT_TRUE(ControlsDisabled());
   server.ClearOverride("/random/solution.php");
-  QTRY_VERIFY_WITH_TIMEOUT(ControlsEnabled() && !dlg->DownloadRunning(), 20000);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return ControlsEnabled() && !dlg->DownloadRunning(); }, 20000));
   ExpectLocked("001004002004006008005120003807002000009735000260000400400000720000957004000008109");
   EXPECT_EQ(dlg->windowTitle(), "Random 12345, April 10, 2006");
   EXPECT_TRUE(shown.empty());  // an empty board asks nothing before each retry
@@ -196,7 +196,7 @@ TEST_F(DownloadWindowTest, ClosingDuringTheRetrysPauseEndsAtOnce) {
   dlg->randomRetryDelay = std::chrono::minutes(1);
   server.Override("/random/solution.php", "<html>Busy, try again</html>");
   QTest::mouseClick(dlg->Button(IDC_RANDOM), Qt::LeftButton);
-  QTRY_VERIFY_WITH_TIMEOUT(server.Requests().size() == 1, 5000);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return server.Requests().size() == 1; }, 5000));
   const auto start = std::chrono::steady_clock::now();
   dlg->close();
   dlg.reset();  // joins the worker
@@ -229,12 +229,12 @@ TEST_F(DownloadWindowTest, CellsStayEditableDuringADownload) {
   server.Stall("/level/", 1500);
   QTest::mouseClick(dlg->Button(IDC_EASY), Qt::LeftButton);
   QTest::mouseClick(dlg->Button(1100), Qt::LeftButton);
-  QTRY_VERIFY_WITH_TIMEOUT(dlg->windowTitle() == "Downloading From Website", 5000);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return dlg->windowTitle() == "Downloading From Website"; }, 5000));
   CSmallBox* cell = dlg->CellWidget(40);
   cell->setFocus();
   QTest::keyClicks(cell, "7");
   EXPECT_EQ(dlg->board().At(40).text, "7");
-  QTRY_VERIFY_WITH_TIMEOUT(ControlsEnabled() && !dlg->DownloadRunning(), 20000);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return ControlsEnabled() && !dlg->DownloadRunning(); }, 20000));
   // The stalled page came back empty: a failed fetch, then the lock.
   EXPECT_EQ(dlg->board().At(40).status, kStartingNumber);
   EXPECT_TRUE(cell->isReadOnly());
@@ -258,7 +258,7 @@ TEST_F(DownloadWindowTest, ClosingDuringADownloadEndsPromptly) {
   server.Stall("/level/", 60000);
   QTest::mouseClick(dlg->Button(IDC_HARD), Qt::LeftButton);
   QTest::mouseClick(dlg->Button(1104), Qt::LeftButton);
-  QTRY_VERIFY_WITH_TIMEOUT(server.Requests().size() == 1, 5000);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return server.Requests().size() == 1; }, 5000));
   const auto start = std::chrono::steady_clock::now();
   dlg->close();
   dlg.reset();  // joins the worker

@@ -7,6 +7,8 @@
 #include <QMenuBar>
 #include <QTest>
 #include <QToolTip>
+#include <QInputMethodEvent>
+#include <QWindow>
 #include <deque>
 
 #include <QClipboard>
@@ -299,6 +301,101 @@ TEST_F(WidgetTest, ResetQuestionsAnsweredByTheScript) {
   EXPECT_EQ(CellAt(0, 0)->toPlainText(), "");
   EXPECT_FALSE(CellAt(0, 0)->isReadOnly());
   EXPECT_EQ(dlg->windowTitle(), "Number 10001, User defined");
+}
+
+TEST_F(WidgetTest, RightClickOpensTheMenuWithoutMovingTheFocus) {
+  CSmallBox* typed = CellAt(0, 0);
+  CSmallBox* clicked = CellAt(4, 4);
+  QWindow* window = dlg->windowHandle();
+  auto inWindow = [&](QWidget* w) { return w->mapTo(dlg.get(), w->rect().center()); };
+  QTest::mouseClick(window, Qt::LeftButton, {}, inWindow(typed));
+  ASSERT_TRUE(typed->hasFocus());
+  bool menuOpened = false;
+  QTimer::singleShot(0, [&] {
+    if (QWidget* menu = QApplication::activePopupWidget()) {
+      menuOpened = true;
+      menu->close();
+    }
+  });
+  QTest::mouseClick(window, Qt::RightButton, {}, inWindow(clicked));
+  EXPECT_TRUE(menuOpened);
+  EXPECT_EQ(dlg->focusWidget(), typed);
+  // The offscreen platform leaves the window inactive after a popup.
+  dlg->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(dlg.get()));
+  ASSERT_TRUE(typed->hasFocus());
+  QTest::keyClicks(QApplication::focusWidget(), "7");
+  EXPECT_EQ(dlg->board().AtGrid(0, 0).text, "7");
+  EXPECT_EQ(dlg->board().AtGrid(4, 4).text, "");
+  // The left button still moves the focus.
+  QTest::mouseClick(window, Qt::LeftButton, {}, inWindow(clicked));
+  EXPECT_TRUE(clicked->hasFocus());
+}
+
+TEST_F(WidgetTest, InputMethodTextKeepsItsDigitsOnly) {
+  struct Row {
+    const char* preedit;
+    const char* commit;
+    const char* text;  // the cell's text after it
+    int steps;         // steps recorded
+  };
+  const Row rows[] = {
+      {"", "a5 x", "5", 1}, {"", "ab ", "5", 0}, {"", "12", "512", 1}, {"x7", "", "512", 0},
+  };
+  CSmallBox* cell = CellAt(3, 3);
+  cell->setFocus();
+  for (const Row& row : rows) {
+    const int before = dlg->board().stepCount;
+    QInputMethodEvent event(row.preedit, {});
+    event.setCommitString(row.commit);
+    QApplication::sendEvent(cell, &event);
+    EXPECT_EQ(dlg->board().AtGrid(3, 3).text, row.text) << row.commit;
+    EXPECT_EQ(cell->toPlainText().toStdString(), row.text) << row.commit;
+    EXPECT_EQ(dlg->board().stepCount - before, row.steps) << row.commit;
+  }
+  // A starting number takes nothing.
+  TypeInto(0, 0, "4");
+  QTest::mouseClick(dlg->Button(IDC_LOCK), Qt::LeftButton);
+  QInputMethodEvent event;
+  event.setCommitString("9");
+  QApplication::sendEvent(CellAt(0, 0), &event);
+  EXPECT_EQ(dlg->board().AtGrid(0, 0).text, "4");
+}
+
+TEST_F(WidgetTest, WindowHasAMinimiseBoxButNoMaximiseBox) {
+  for (Qt::WindowFlags flags : {dlg->windowFlags(), dlg->windowHandle()->flags()}) {
+    EXPECT_TRUE(flags & Qt::WindowMinimizeButtonHint);
+    EXPECT_FALSE(flags & Qt::WindowMaximizeButtonHint);
+    EXPECT_TRUE(flags & Qt::WindowSystemMenuHint);
+    EXPECT_TRUE(flags & Qt::WindowTitleHint);
+  }
+  EXPECT_NE(dlg->minimumSize(), dlg->maximumSize());  // the sizing border stays
+}
+
+TEST_F(WidgetTest, TooltipShowsWhileTheWindowIsInactive) {
+  QWidget other;
+  other.resize(120, 80);
+  other.show();
+  other.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+  ASSERT_FALSE(dlg->isActiveWindow());
+  CButt* wd = dlg->Button(1102);
+  QTest::mouseMove(dlg->windowHandle(), wd->mapTo(dlg.get(), wd->rect().center()));
+  EXPECT_TRUE(QTest::qWaitFor([] { return QToolTip::isVisible(); }, 5000));
+  EXPECT_EQ(QToolTip::text(), WrappedTooltip(1102));
+  QToolTip::hideText();
+}
+
+TEST_F(WidgetTest, CheckBoxAndRadioButtonsAreBordered) {
+  for (int id : {IDC_CHECKING, IDC_NORMAL, IDC_EVIL}) {
+    CButt* button = dlg->Button(id);
+    const QImage image = button->grab().toImage();
+    const QRgb border = button->palette().color(QPalette::Mid).rgb();
+    const int right = image.width() - 1, bottom = image.height() - 1;
+    for (QPoint at : {QPoint(0, 0), QPoint(right, 0), QPoint(0, bottom), QPoint(right, bottom),
+                      QPoint(right / 2, 0), QPoint(right / 2, bottom)})
+      EXPECT_EQ(image.pixel(at), border) << id << " at " << at.x() << "," << at.y();
+  }
 }
 
 TEST_F(WidgetTest, RadioButtonsFormOneGroup) {

@@ -1,6 +1,7 @@
 #include "board/qt/cell_widgets.h"
 
 #include <QContextMenuEvent>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMimeData>
@@ -33,6 +34,16 @@ bool IsEditingKey(int key) {
   }
 }
 
+// The digits of a text, in order: all of it that may reach a cell, whether
+// typed, pasted or composed by an input method. A blank or a line break in a
+// cell would split the position text that saving writes.
+QString DigitsOf(const QString& text) {
+  QString digits;
+  for (QChar c : text)
+    if (c >= '0' && c <= '9') digits += c;
+  return digits;
+}
+
 }  // namespace
 
 CSmallBox::CSmallBox(Cell& cell, CellHost& host, CBigBox* box)
@@ -49,6 +60,9 @@ CSmallBox::CSmallBox(Cell& cell, CellHost& host, CBigBox* box)
   document()->setDefaultTextOption(option);
   document()->setDocumentMargin(1);
   setTabChangesFocus(false);
+  // No focus from a click as such: a right click opens the menu without
+  // moving the focus, and mousePressEvent gives it for the other buttons.
+  setFocusPolicy(Qt::TabFocus);
   connect(this, &QTextEdit::textChanged, this, &CSmallBox::OnTextChanged);
 }
 
@@ -139,6 +153,7 @@ void CSmallBox::mousePressEvent(QMouseEvent* event) {
     event->accept();  // the menu opens without moving the focus
     return;
   }
+  setFocus(Qt::MouseFocusReason);
   QTextEdit::mousePressEvent(event);
 }
 
@@ -174,15 +189,31 @@ void CSmallBox::OpenContextMenu(const QPoint& at) {
   if (chosen) host_.CellCommand(cell_, chosen->data().toInt());
 }
 
-// Pasted text brings its digits only: a blank or a line break in a cell
-// would split the position text that saving writes.
+// Pasted text brings its digits only.
 bool CSmallBox::canInsertFromMimeData(const QMimeData* source) const { return source->hasText(); }
 
 void CSmallBox::insertFromMimeData(const QMimeData* source) {
-  QString digits;
-  for (QChar c : source->text())
-    if (c >= '0' && c <= '9') digits += c;
+  const QString digits = DigitsOf(source->text());
   if (!digits.isEmpty()) textCursor().insertText(digits);
+}
+
+// An input method's text brings its digits only, as typing does. Nothing is
+// shown while it composes (the composition would not be digits), and a
+// starting number takes nothing.
+void CSmallBox::inputMethodEvent(QInputMethodEvent* event) {
+  if (isReadOnly()) {
+    event->ignore();
+    return;
+  }
+  const QString digits = DigitsOf(event->commitString());
+  if (digits.isEmpty() && event->replacementLength() == 0) {
+    event->accept();  // nothing reaches the text, so nothing is recorded
+    return;
+  }
+  QInputMethodEvent digitsOnly;
+  digitsOnly.setCommitString(digits, event->replacementStart(), event->replacementLength());
+  QTextEdit::inputMethodEvent(&digitsOnly);
+  event->setAccepted(digitsOnly.isAccepted());
 }
 
 CBigBox::CBigBox(int boxRow, int boxCol, Board& board, CellHost& host, QWidget* parent)

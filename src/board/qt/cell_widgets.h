@@ -47,6 +47,7 @@ class CSmallBox : public QTextEdit {
   void keyPressEvent(QKeyEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   void contextMenuEvent(QContextMenuEvent* event) override;
+  void inputMethodEvent(QInputMethodEvent* event) override;
   void insertFromMimeData(const QMimeData* source) override;
   bool canInsertFromMimeData(const QMimeData* source) const override;
 
