@@ -12,7 +12,6 @@
 #include <filesystem>
 #include <future>
 #include <optional>
-#include <set>
 
 #include "download/address.h"
 #include "download/admission.h"
@@ -255,26 +254,6 @@ TEST_F(DownloadAdmissionTest, FourDownloadsOfOneHostRunAtMostThreeAtOnce) {
   EXPECT_EQ(FetchAtOnce(server.Url(), 0, 4), (std::vector<int>{0, 0, 0, 0}));
   EXPECT_EQ(server.served(), 4);
   EXPECT_EQ(server.most(), 3);
-}
-
-TEST_F(DownloadAdmissionTest, PagesThatDifferInTheirQueryShareTheHostsPlaces) {
-  // The main weekly site's dates carry slashes in the query.
-  CountingServer server(400ms);
-  CDlf handle;
-  std::vector<std::future<int>> running;
-  for (int slot = 0; slot < 4; ++slot) {
-    ASSERT_EQ(handle.Prepare(slot, 1000), 0);
-    const std::string url = server.Url() + "?day=1" + std::to_string(slot) + "/04/2006";
-    running.push_back(std::async(std::launch::async, [this, url, slot] { return Fetch(url, slot).result; }));
-  }
-  for (auto& result : running) EXPECT_EQ(result.get(), 0);
-  EXPECT_EQ(server.most(), 3);
-  // Three place files of the one host, none per date.
-  const std::string stem = PlaceFileStem(HostKey(server.Url()));
-  std::set<std::string> files;
-  for (const auto& entry : std::filesystem::directory_iterator(places()))
-    files.insert(entry.path().filename().string());
-  EXPECT_EQ(files, (std::set<std::string>{stem + ".0", stem + ".1", stem + ".2"}));
 }
 
 TEST_F(DownloadAdmissionTest, TwoProcessesShareTheThreePlacesOfAHost) {

@@ -7,7 +7,6 @@
 
 #include <chrono>
 #include <map>
-#include <thread>
 
 #include "download/run_state.h"
 #include "sources/source_test_util.h"
@@ -162,50 +161,16 @@ TEST_F(WorkerTest, TitleOfAPageWithoutGivensStays) {
   EXPECT_EQ(window.screen.title, "Sudoku 5320001, Thursday Medium");
 }
 
-TEST_F(WorkerTest, FailedRandomPageStartsAnotherUntilTwentyFailedInARow) {
-  struct Row {
-    int failedBefore;
-    int clicks;           // retries posted
-    const char* title;
-  };
-  const Row rows[] = {{0, 1, "Downloading From Website"},
-                      {18, 1, "Downloading From Website"},
-                      {19, 0, "Download Form Website Failed"}};
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.failedBefore);
-    FakeWindow fresh;
-    WorkerRequest request{RandomRequest(12335), LocalMoment(2006, 4, 10, 8, 0), kSites};
-    request.failedRandomPages = row.failedBefore;
-    request.randomRetryDelay = std::chrono::milliseconds(0);
-    const FetchPage fetch = Serve({{"http://random/", "<html>no solution here</html>"}});
-    DownloadWorker(request, fresh, fetch, fetch);
-    EXPECT_EQ(fresh.randomClicks, row.clicks);
-    EXPECT_EQ(fresh.failedRandomPages, row.clicks ? row.failedBefore + 1 : -1);
-    EXPECT_EQ(fresh.timers, 1 - row.clicks);  // a retry keeps the controls disabled
-    EXPECT_EQ(fresh.screen.title, row.title);
-  }
-  EXPECT_EQ(fetched.back(), "http://random/solution.php?id=12345");
-}
-
-TEST_F(WorkerTest, RetryWaitsHalfASecondUnlessTheWindowCloses) {
-  const FetchPage fetch = Serve({{"http://random/", "<html>no solution here</html>"}});
+TEST_F(WorkerTest, FailedRandomPageStartsAnotherAfterHalfASecond) {
   const auto start = std::chrono::steady_clock::now();
-  Run(RandomRequest(100), LocalMoment(2006, 4, 10, 8, 0), fetch);
+  Run(RandomRequest(12335), LocalMoment(2006, 4, 10, 8, 0),
+      Serve({{"http://random/", "<html>no solution here</html>"}}));
   EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500));
+  EXPECT_EQ(fetched, std::vector<std::string>{"http://random/solution.php?id=12345"});
   EXPECT_EQ(window.randomClicks, 1);
-
-  // Closing ends a long pause at once, with the failure path.
-  FakeWindow closing;
-  WorkerRequest request{RandomRequest(100), LocalMoment(2006, 4, 10, 8, 0), kSites};
-  request.randomRetryDelay = std::chrono::minutes(1);
-  const auto begun = std::chrono::steady_clock::now();
-  std::thread worker([&] { DownloadWorker(request, closing, fetch, fetch); });
-  std::this_thread::sleep_for(std::chrono::milliseconds(100));
-  SetRunState(kRunStateClosing);
-  worker.join();
-  EXPECT_LT(std::chrono::steady_clock::now() - begun, std::chrono::seconds(10));
-  EXPECT_EQ(closing.randomClicks, 0);
-  EXPECT_EQ(closing.screen.title, "Download Form Website Failed");
+  EXPECT_EQ(window.failedRandomPages, 1);
+  EXPECT_EQ(window.timers, 0);  // the controls stay disabled
+  EXPECT_EQ(window.screen.title, "Downloading From Website");
 }
 
 TEST_F(WorkerTest, FailedRandomPageWhileClosingShowsTheFailure) {
