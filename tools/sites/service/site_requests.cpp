@@ -277,16 +277,19 @@ int32_t LevelSelectionTimeFor(int wsLevel, const CivilDate& date) {
 
 std::optional<CivilDate> DateOfSelectionTime(int wsLevel, int32_t selectionTime) {
   if (wsLevel < 1 || wsLevel > 4) return std::nullopt;
-  // The program's count wraps around in 32 bits; undo that, taking the
-  // nearest day count to the reference day.
-  const uint32_t offset =
+  // The program's count wraps around in 32 bits, which makes a day about
+  // every 136 years ambiguous; the days from late 1978 to the end of 2114 are told apart.
+  constexpr int64_t kEarliest = -10000, kLatest = kEarliest + 49710;  // days from the reference
+  const int64_t offset =
       static_cast<uint32_t>(selectionTime) - static_cast<uint32_t>(kSelectionTimeBase[wsLevel - 1]);
-  const int64_t signedOffset = static_cast<int32_t>(offset);
-  if (signedOffset % kDaySeconds != 0) return std::nullopt;
-  const CivilDate date =
-      CivilFromDays(DaysFromCivil(kSelectionReference) + signedOffset / kDaySeconds);
-  if (!IsValidDate(date)) return std::nullopt;
-  return date;
+  for (const int64_t wraps : {-1, 0, 1}) {
+    const int64_t seconds = offset + wraps * (int64_t{1} << 32);
+    if (seconds % kDaySeconds != 0) continue;
+    const int64_t days = seconds / kDaySeconds;
+    if (days < kEarliest || days >= kLatest) continue;
+    return CivilFromDays(DaysFromCivil(kSelectionReference) + days);
+  }
+  return std::nullopt;
 }
 
 Puzzle MainWeeklyPuzzle(const CivilDate& date) {
