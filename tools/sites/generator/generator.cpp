@@ -15,11 +15,11 @@ namespace {
 
 constexpr std::array<const char*, kLevels> kLevelNames = {"easy", "medium", "hard", "evil"};
 
-// Whether givens, one clue fewer than a puzzle that stays within level,
-// still does. Below evil, the aids of the level completing the puzzle prove
+// Whether givens, a puzzle within level whose cell has just lost digit,
+// still is. Below evil, the aids of the level completing the puzzle prove
 // its one solution as well; evil asks the exact solver.
-bool StaysWithin(const Grid& givens, Level level) {
-  if (level == Level::Evil) return CountSolutions(givens, 2) == 1;
+bool StaysWithin(const Grid& givens, int cell, int digit, Level level) {
+  if (level == Level::Evil) return !HasOtherSolution(givens, cell, digit);
   return AidsLevel(givens, level).has_value();
 }
 
@@ -50,12 +50,15 @@ std::uint64_t SeedFor(std::string_view site, std::string_view key) {
   return Random(hash).Next();
 }
 
-Puzzle GeneratePuzzle(Level level, std::uint64_t seed) {
+Puzzle GeneratePuzzle(Level level, std::uint64_t seed) { return GeneratePuzzle(level, seed, nullptr); }
+
+Puzzle GeneratePuzzle(Level level, std::uint64_t seed, int* rounds) {
   // Each level draws from a sequence of its own.
   Random random(seed ^ (0xA0761D6478BD642Full * (static_cast<std::uint64_t>(level) + 1)));
   // Every round has a fair chance to end at the level asked for, so the
   // loop ends; which round does depends on the seed alone.
-  for (;;) {
+  for (int round = 1;; ++round) {
+    if (rounds) *rounds = round;
     const Grid solution = RandomSolvedGrid(random);
     Grid givens = solution;
     std::array<std::uint8_t, kGridCells> order;
@@ -64,7 +67,7 @@ Puzzle GeneratePuzzle(Level level, std::uint64_t seed) {
     for (int k : order) {
       const std::uint8_t digit = givens[k];
       givens[k] = 0;
-      if (!StaysWithin(givens, level)) givens[k] = digit;
+      if (!StaysWithin(givens, k, digit, level)) givens[k] = digit;
     }
     // The masks say where the aids end; the board, which has the last word,
     // is asked only when they agree with the level.

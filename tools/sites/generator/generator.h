@@ -34,6 +34,9 @@ struct Puzzle {
 // A puzzle of the given level with exactly one solution. The same (level,
 // seed) always gives the same puzzle.
 Puzzle GeneratePuzzle(Level level, std::uint64_t seed);
+// The same, and how many random complete grids it went through: 1 when the
+// first one gave the puzzle.
+Puzzle GeneratePuzzle(Level level, std::uint64_t seed, int* rounds);
 
 // A stable seed from a site name and a key text ("main", "2026-12-07"):
 // different names or keys give unrelated seeds.
