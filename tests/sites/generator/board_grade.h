@@ -4,9 +4,15 @@
 // aid straight away would run it.
 #pragma once
 
+#include <ostream>
 #include <string>
 
 #include "generator/generator.h"
+
+namespace kovalo::sites {
+// Levels by name in test names and failure messages.
+inline void PrintTo(Level level, std::ostream* out) { *out << LevelName(level); }
+}  // namespace kovalo::sites
 
 namespace kovalo::testing {
 

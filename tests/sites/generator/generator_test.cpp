@@ -61,6 +61,35 @@ TEST(Generator, OneSeedGivesDifferentPuzzlesAtDifferentLevels) {
     EXPECT_TRUE(seen.insert(GeneratePuzzle(level, 12345).givens).second) << LevelName(level);
 }
 
+// Pages that were served carry these puzzles: the same seed must give them
+// on every machine, compiler and run. A change to the generator that moves
+// them changes every page the sites have ever shown.
+TEST(Generator, GivesThePinnedPuzzlesForAKnownSeed) {
+  struct Pinned {
+    Level level;
+    const char* givens;
+    const char* solution;
+  };
+  const Pinned pinned[] = {
+      {Level::Easy, "..7.35.6..2..8.7...8...249.......1....9....2..32.9....7....62...6...9..4....24.3.",
+       "147935862926481753385672491578263149619548327432197685794356218263819574851724936"},
+      {Level::Medium,
+       "2...5.43...4..6.......4.8.994......8..7.........7...63..14.3.2...9..7.........3.5",
+       "278951436394876152156342879943265718627138594815794263561483927439527681782619345"},
+      {Level::Hard, ".6.7.53..51.........2..........4..8.1....973.........28......63..612....79.6.3.5.",
+       "468715329513492678972836145237541986185269734649378512821957463356124897794683251"},
+      {Level::Evil, ".3..9...4.....7.2.5.68.......1....968.3.7.....54....1....9.........3.1.....1.2.5.",
+       "137296584948517623526843971271458396893671245654329718715964832482735169369182457"},
+  };
+  for (const Pinned& p : pinned) {
+    const Puzzle puzzle = GeneratePuzzle(p.level, 2026);
+    EXPECT_EQ(puzzle.givens, p.givens) << LevelName(p.level);
+    EXPECT_EQ(puzzle.solution, p.solution) << LevelName(p.level);
+  }
+  EXPECT_EQ(SeedFor("main", "2026-12-07"), 3706351252905217609ull);
+  EXPECT_EQ(SeedFor("level", "4-12345"), 2344199480039728080ull);
+}
+
 TEST(Levels, ParseTheirNamesAndNothingElse) {
   struct Case {
     std::string_view name;

@@ -6,6 +6,8 @@
 // must give the same puzzle on every machine, build and run; the random
 // numbers therefore come from our own generator, never from the standard
 // library's distributions, whose results differ between implementations.
+// No state is shared between calls: any number of threads may call these at
+// once.
 #pragma once
 
 #include <cstdint>
