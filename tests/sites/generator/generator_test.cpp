@@ -90,6 +90,18 @@ TEST(Generator, GivesThePinnedPuzzlesForAKnownSeed) {
   EXPECT_EQ(SeedFor("level", "4-12345"), 2344199480039728080ull);
 }
 
+// A level number from outside (a page's query, a command line) that slipped
+// through unchecked must not send the generator looking for ever.
+TEST(Generator, TakesALevelOutsideTheFourAsTheNearest) {
+  const Puzzle below = GeneratePuzzle(static_cast<Level>(-3), 77);
+  EXPECT_EQ(below.level, Level::Easy);
+  EXPECT_EQ(below.givens, GeneratePuzzle(Level::Easy, 77).givens);
+  const Puzzle above = GeneratePuzzle(static_cast<Level>(7), 77);
+  EXPECT_EQ(above.level, Level::Evil);
+  EXPECT_EQ(above.givens, GeneratePuzzle(Level::Evil, 77).givens);
+  EXPECT_STREQ(LevelName(static_cast<Level>(7)), "");
+}
+
 TEST(Levels, ParseTheirNamesAndNothingElse) {
   struct Case {
     std::string_view name;

@@ -4,6 +4,7 @@
 // otherwise the same random sequence goes on with a new grid.
 #include "generator/generator.h"
 
+#include <algorithm>
 #include <array>
 
 #include "generator/exact_solver.h"
@@ -103,7 +104,10 @@ std::uint64_t SeedFor(std::string_view site, std::string_view key) {
 
 Puzzle GeneratePuzzle(Level level, std::uint64_t seed) { return GeneratePuzzle(level, seed, nullptr); }
 
-Puzzle GeneratePuzzle(Level level, std::uint64_t seed, int* rounds) {
+Puzzle GeneratePuzzle(Level asked, std::uint64_t seed, int* rounds) {
+  // A value outside the four levels, which no round could ever reach, is
+  // taken as the nearest level.
+  const Level level = static_cast<Level>(std::clamp(static_cast<int>(asked), 0, kLevels - 1));
   // Each level draws from a sequence of its own.
   Random random(seed ^ (0xA0761D6478BD642Full * (static_cast<std::uint64_t>(level) + 1)));
   // Every round has a fair chance to end at the level asked for, so the

@@ -34,7 +34,8 @@ struct Puzzle {
 };
 
 // A puzzle of the given level with exactly one solution. The same (level,
-// seed) always gives the same puzzle.
+// seed) always gives the same puzzle. A level value outside the four is
+// taken as the nearest one.
 Puzzle GeneratePuzzle(Level level, std::uint64_t seed);
 // The same, and how many random complete grids it went through: 1 when the
 // first one gave the puzzle.
