@@ -10,6 +10,8 @@ namespace {
 
 constexpr std::uint16_t kAllDigits = 0x1FF;
 
+constexpr bool OneDigit(unsigned mask) { return mask != 0 && (mask & (mask - 1)) == 0; }
+
 class Candidates {
  public:
   bool Load(const Grid& givens) {
@@ -32,7 +34,7 @@ class Candidates {
   // For every box and digit held by one of its open cells only: that cell
   // becomes the digit. True when some cell did.
   bool PlaceLoneNumbers() {
-    const GridTables& t = Tables();
+    const GridTables& t = t_;
     bool changed = false;
     for (const auto& box : t.boxes) {
       std::uint16_t once = 0, twice = 0;
@@ -58,7 +60,7 @@ class Candidates {
   // column): the digit goes from the rest of that row (column). True when
   // some digit was struck.
   bool EliminateBoxLines() {
-    const GridTables& t = Tables();
+    const GridTables& t = t_;
     bool changed = false;
     for (int b = 0; b < 9 && !broken_; ++b) {
       for (int d = 0; d < 9 && !broken_; ++d) {
@@ -69,11 +71,11 @@ class Candidates {
           rowsHit |= 1 << t.rowOf[k];
           colsHit |= 1 << t.colOf[k];
         }
-        if (std::popcount(static_cast<unsigned>(rowsHit)) == 1) {
+        if (OneDigit(static_cast<unsigned>(rowsHit))) {
           for (int k : t.rows[std::countr_zero(static_cast<unsigned>(rowsHit))])
             if (t.boxOf[k] != b) changed |= Strike(k, bit);
         }
-        if (std::popcount(static_cast<unsigned>(colsHit)) == 1) {
+        if (OneDigit(static_cast<unsigned>(colsHit))) {
           for (int k : t.cols[std::countr_zero(static_cast<unsigned>(colsHit))])
             if (t.boxOf[k] != b) changed |= Strike(k, bit);
         }
@@ -88,14 +90,14 @@ class Candidates {
 
  private:
   void Place(int k, std::uint16_t bit) {
-    if (digit_[k] || std::popcount(bit) != 1 || !(candidates_[k] & bit)) {
+    if (digit_[k] || !OneDigit(bit) || !(candidates_[k] & bit)) {
       broken_ = true;
       return;
     }
     digit_[k] = static_cast<std::uint8_t>(std::countr_zero(bit) + 1);
     candidates_[k] = bit;
     ++placed_;
-    for (int p : Tables().peers[k]) Strike(p, bit);
+    for (int p : t_.peers[k]) Strike(p, bit);
   }
 
   bool Strike(int k, std::uint16_t bit) {
@@ -107,12 +109,13 @@ class Candidates {
     candidates_[k] = static_cast<std::uint16_t>(candidates_[k] & ~bit);
     if (candidates_[k] == 0) {
       broken_ = true;
-    } else if (std::popcount(candidates_[k]) == 1) {
+    } else if (OneDigit(candidates_[k])) {
       queue_[queueTail_++] = static_cast<std::uint8_t>(k);  // each cell at most once
     }
     return true;
   }
 
+  const GridTables& t_ = Tables();
   std::uint16_t candidates_[kGridCells];
   Grid digit_{};
   int placed_ = 0;

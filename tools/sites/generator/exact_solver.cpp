@@ -11,12 +11,29 @@ namespace {
 
 constexpr std::uint16_t kAllDigits = 0x1FF;
 
+// The number of digits in each mask: a table, since the library is built
+// for any x86-64 and the popcount instruction is not among the basics.
+struct DigitCounts {
+  std::uint8_t of[kAllDigits + 1];
+  constexpr DigitCounts() : of() {
+    for (int mask = 1; mask <= kAllDigits; ++mask) of[mask] = static_cast<std::uint8_t>(of[mask >> 1] + (mask & 1));
+  }
+};
+constexpr DigitCounts kDigitCounts;
+
 class Search {
  public:
-  explicit Search(int limit, Random* random = nullptr) : limit_(limit), random_(random) {}
+  explicit Search(int limit, Random* random = nullptr)
+      : t_(Tables()), limit_(limit), random_(random) {}
+
+  // Cell k may not hold digit: a search for any solution but one.
+  void Forbid(int k, int digit) {
+    forbiddenCell_ = k;
+    forbiddenBit_ = static_cast<std::uint16_t>(1u << (digit - 1));
+  }
 
   bool Load(const Grid& givens) {
-    const GridTables& t = Tables();
+    const GridTables& t = t_;
     for (int k = 0; k < kGridCells; ++k) {
       const int digit = givens[k];
       if (digit < 1 || digit > 9) {
@@ -41,7 +58,7 @@ class Search {
     std::uint16_t bestFree = 0;
     for (int i = depth; i < blankCount_; ++i) {
       const std::uint16_t free = Free(blanks_[i]);
-      const int options = std::popcount(free);
+      const int options = kDigitCounts.of[free];
       if (options < bestOptions) {
         bestAt = i;
         bestOptions = options;
@@ -70,31 +87,36 @@ class Search {
 
  private:
   std::uint16_t Free(int k) const {
-    const GridTables& t = Tables();
-    return static_cast<std::uint16_t>(~(rows_[t.rowOf[k]] | cols_[t.colOf[k]] | boxes_[t.boxOf[k]]) &
-                                      kAllDigits);
+    const GridTables& t = t_;
+    std::uint16_t free = static_cast<std::uint16_t>(
+        ~(rows_[t.rowOf[k]] | cols_[t.colOf[k]] | boxes_[t.boxOf[k]]) & kAllDigits);
+    if (k == forbiddenCell_) free = static_cast<std::uint16_t>(free & ~forbiddenBit_);
+    return free;
   }
   void Put(int k, std::uint16_t bit) {
-    const GridTables& t = Tables();
+    const GridTables& t = t_;
     rows_[t.rowOf[k]] |= bit;
     cols_[t.colOf[k]] |= bit;
     boxes_[t.boxOf[k]] |= bit;
     cells_[k] = static_cast<std::uint8_t>(std::countr_zero(bit) + 1);
   }
   void Take(int k, std::uint16_t bit) {
-    const GridTables& t = Tables();
+    const GridTables& t = t_;
     rows_[t.rowOf[k]] &= static_cast<std::uint16_t>(~bit);
     cols_[t.colOf[k]] &= static_cast<std::uint16_t>(~bit);
     boxes_[t.boxOf[k]] &= static_cast<std::uint16_t>(~bit);
     cells_[k] = 0;
   }
 
+  const GridTables& t_;
   Grid cells_{};
   Grid first_{};
   std::uint16_t rows_[9] = {}, cols_[9] = {}, boxes_[9] = {};
   std::uint8_t blanks_[kGridCells] = {};
   int blankCount_ = 0;
   int count_ = 0;
+  int forbiddenCell_ = -1;
+  std::uint16_t forbiddenBit_ = 0;
   int limit_;
   Random* random_;
 };
@@ -107,6 +129,14 @@ int CountSolutions(const Grid& givens, int limit, Grid* solution) {
   search.Run(0);
   if (solution && search.count() > 0) *solution = search.first();
   return search.count();
+}
+
+bool HasOtherSolution(const Grid& givens, int cell, int digit) {
+  Search search(1);
+  if (!search.Load(givens)) return false;
+  search.Forbid(cell, digit);
+  search.Run(0);
+  return search.count() > 0;
 }
 
 Grid RandomSolvedGrid(Random& random) {

@@ -15,6 +15,12 @@ namespace kovalo::sites {
 // or box have none.
 int CountSolutions(const Grid& givens, int limit, Grid* solution = nullptr);
 
+// Whether givens, whose cell is blank, have a solution that does not put
+// digit there. When the givens with digit in that cell have one solution,
+// this is the question whether blanking the cell lets in a second one, and
+// it is answered by a search for one solution instead of two.
+bool HasOtherSolution(const Grid& givens, int cell, int digit);
+
 // A complete valid grid drawn from random.
 Grid RandomSolvedGrid(Random& random);
 

@@ -6,6 +6,8 @@
 // must give the same puzzle on every machine, build and run; the random
 // numbers therefore come from our own generator, never from the standard
 // library's distributions, whose results differ between implementations.
+// No state is shared between calls: any number of threads may call these at
+// once.
 #pragma once
 
 #include <cstdint>
@@ -32,8 +34,12 @@ struct Puzzle {
 };
 
 // A puzzle of the given level with exactly one solution. The same (level,
-// seed) always gives the same puzzle.
+// seed) always gives the same puzzle. A level value outside the four is
+// taken as the nearest one.
 Puzzle GeneratePuzzle(Level level, std::uint64_t seed);
+// The same, and how many random complete grids it went through: 1 when the
+// first one gave the puzzle.
+Puzzle GeneratePuzzle(Level level, std::uint64_t seed, int* rounds);
 
 // A stable seed from a site name and a key text ("main", "2026-12-07"):
 // different names or keys give unrelated seeds.
