@@ -1,6 +1,8 @@
 #include "sites_server.h"
 
 #include <httplib.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <sys/socket.h>
 
 #include <ctime>
@@ -35,9 +37,12 @@ SitesServer::SitesServer(ServerOptions options)
   if (!options_.today) options_.today = LocalToday;
   // Only SO_REUSEADDR: the library's default also sets SO_REUSEPORT, which
   // would let a second copy listen on the same port beside the first.
+  // TCP_NODELAY, inherited by the accepted connections, sends the body that
+  // follows the headers at once instead of after the client's delayed ACK.
   server_->set_socket_options([](socket_t sock) {
     int yes = 1;
     setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+    setsockopt(sock, IPPROTO_TCP, TCP_NODELAY, &yes, sizeof yes);
   });
   server_->new_task_queue = [] { return new httplib::ThreadPool(kWorkers); };
   const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(options_.readTimeout);
