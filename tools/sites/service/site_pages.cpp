@@ -69,6 +69,9 @@ constexpr const char* kGridStyle =
     "td.given { font-weight: bold; color: #000; }\n"
     "td.answer { color: #0055aa; }\n";
 
+// For browsers that ignore the style sheet.
+constexpr const char* kCellSize = "width=\"32\" height=\"32\" align=\"center\"";
+
 // The main weekly site's grid: a header row of column letters ending in "J"
 // (read by the program: the grid starts after ">J<"), then nine rows of
 // "<td ...>" cells holding a digit or a blank.
@@ -83,11 +86,12 @@ void AppendMainWeeklyGrid(std::string& page, const Puzzle& puzzle, bool solution
       const int k = row * 9 + column;
       const char given = GivenAt(puzzle, k);
       if (given != 0)
-        page += Format("  <td class=\"given%s\">%c</td>\n", EdgeClass(k), given);
+        page += Format("  <td class=\"given%s\" %s>%c</td>\n", EdgeClass(k), kCellSize, given);
       else if (solution)
-        page += Format("  <td class=\"answer%s\">%c</td>\n", EdgeClass(k), AnswerAt(puzzle, k));
+        page += Format("  <td class=\"answer%s\" %s>%c</td>\n", EdgeClass(k), kCellSize,
+                       AnswerAt(puzzle, k));
       else
-        page += Format("  <td class=\"open%s\">&nbsp;</td>\n", EdgeClass(k));
+        page += Format("  <td class=\"open%s\" %s>&nbsp;</td>\n", EdgeClass(k), kCellSize);
     }
     page += "</tr>\n";
   }
