@@ -149,6 +149,35 @@ TEST(SiteRequestsTest, SelectionTimesOfTheProgramNameTheirDay) {
   EXPECT_FALSE(DateOfSelectionTime(5, 1144514516).has_value());
 }
 
+TEST(SiteRequestsTest, AnyBytesGetADefinedAnswer) {
+  // Targets made of the pieces of real addresses, broken escapes, control
+  // and high bytes, in a fixed pseudo-random order.
+  const std::string pieces[] = {"/",       "/main/", "/second/", "/level/", "/random/", "sudoku/",
+                                "DailySudoku.asp", "solution.php", "DayFiles", "%5C", "%5",
+                                "%",       "%00",    "?",        "&",       "=",       "day=",
+                                "ws_level=", "ws_seltime=", "id=", "-",     "/",       "99",
+                                "2147483648", "-2147483649", "07/12/2026", "7-12-2026", ".js",
+                                std::string(1, '\0'), "\xff\xfe", "\r\n", " ", "+", "..",
+                                std::string(300, '9')};
+  uint64_t state = 88172645463325252ull;
+  auto next = [&] {
+    state ^= state << 13;
+    state ^= state >> 7;
+    state ^= state << 17;
+    return state;
+  };
+  for (int i = 0; i < 20000; ++i) {
+    std::string target;
+    const int count = static_cast<int>(next() % 12);
+    for (int j = 0; j < count; ++j) target += pieces[next() % std::size(pieces)];
+    const SiteResponse response = AnswerRequest(target, kToday, next() % 5 == 0 ? "*" : "");
+    const int status = response.status;
+    ASSERT_TRUE(status == 200 || status == 304 || status == 400 || status == 404 || status == 414)
+        << status << " for " << target;
+    ASSERT_EQ(response.body.empty(), status == 304) << target;
+  }
+}
+
 TEST(SiteRequestsTest, CalendarArithmetic) {
   for (int64_t days = -800000; days < 3000000; days += 997) {
     const CivilDate date = CivilFromDays(days);
