@@ -2,12 +2,9 @@
 // and a second call that finds it running, two starts at once ending with
 // one service, and other hosts starting nothing. The services run on free
 // loopback ports of the tests' own and are ended by their process ids.
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
 #include <httplib.h>
-#include <netinet/in.h>
 #include <signal.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -20,10 +17,14 @@
 #include <vector>
 
 #include "download/download.h"
+#include "service_processes.h"
 #include "sources/site_service.h"
 
 namespace kovalo {
 namespace {
+
+using testing::FreeLoopbackPort;
+using testing::ServicesOnPort;
 
 using std::chrono::milliseconds;
 
@@ -65,34 +66,7 @@ TEST(LoopbackServiceTest, OnlyPlainHttpToALoopbackHostWithAPort) {
   for (const Case& c : cases) EXPECT_EQ(LoopbackServiceOf(c.address), c.expected) << c.address;
 }
 
-int FreePort() {
-  const int fd = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-  socklen_t length = sizeof address;
-  getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-  close(fd);
-  return ntohs(address.sin_port);
-}
 
-// The process ids of the kovalo-sites started for port.
-std::vector<pid_t> ServicesOnPort(int port) {
-  std::vector<pid_t> found;
-  for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
-    const std::string name = entry.path().filename();
-    if (name.find_first_not_of("0123456789") != std::string::npos) continue;
-    std::ifstream in(entry.path() / "cmdline", std::ios::binary);
-    std::vector<std::string> args;
-    for (std::string arg; std::getline(in, arg, '\0');) args.push_back(arg);
-    if (args.empty() || args[0] != KOVALO_SITES_PROGRAM) continue;
-    for (size_t i = 0; i + 1 < args.size(); ++i)
-      if (args[i] == "--port" && args[i + 1] == std::to_string(port))
-        found.push_back(std::stoi(name));
-  }
-  return found;
-}
 
 class OnDemandTest : public ::testing::Test {
  protected:
@@ -100,12 +74,12 @@ class OnDemandTest : public ::testing::Test {
     folder_ = std::filesystem::temp_directory_path() / ("kovalo-on-demand-" + std::to_string(getpid()));
     std::filesystem::create_directories(folder_);
     SetPlaceFolder(folder_.string());
-    port = FreePort();
+    port = FreeLoopbackPort();
     options.program = KOVALO_SITES_PROGRAM;
     options.idleExitSeconds = 60;  // in case a test ends before it kills its service
   }
   ~OnDemandTest() override {
-    for (pid_t pid : ServicesOnPort(port)) kill(pid, SIGTERM);
+    for (pid_t pid : ServicesOnPort(KOVALO_SITES_PROGRAM, port)) kill(pid, SIGTERM);
     SetPlaceFolder("");
     std::filesystem::remove_all(folder_);
   }
@@ -116,7 +90,7 @@ class OnDemandTest : public ::testing::Test {
   size_t ServiceCount() const {
     size_t count = 0;
     for (int i = 0; i < 50; ++i) {
-      count = ServicesOnPort(port).size();
+      count = ServicesOnPort(KOVALO_SITES_PROGRAM, port).size();
       if (count <= 1) break;
       std::this_thread::sleep_for(milliseconds(40));
     }
@@ -131,9 +105,9 @@ class OnDemandTest : public ::testing::Test {
 };
 
 TEST_F(OnDemandTest, StartsTheServiceOnceAndFindsItRunningAfterwards) {
-  ASSERT_EQ(ServicesOnPort(port).size(), 0u);
+  ASSERT_EQ(ServicesOnPort(KOVALO_SITES_PROGRAM, port).size(), 0u);
   EXPECT_EQ(EnsureSiteService(Address(), options), SiteServiceStart::Started);
-  EXPECT_EQ(ServicesOnPort(port).size(), 1u);
+  EXPECT_EQ(ServicesOnPort(KOVALO_SITES_PROGRAM, port).size(), 1u);
   httplib::Client client("127.0.0.1", port);
   const auto page = client.Get("/random/solution.php?id=321");
   ASSERT_TRUE(page);
@@ -175,7 +149,7 @@ TEST_F(OnDemandTest, OtherHostsAndSchemesStartNothing) {
     EXPECT_LT(std::chrono::steady_clock::now() - start, milliseconds(100)) << "it waited";
   }
   std::this_thread::sleep_for(milliseconds(200));
-  EXPECT_EQ(ServicesOnPort(port).size(), 0u);
+  EXPECT_EQ(ServicesOnPort(KOVALO_SITES_PROGRAM, port).size(), 0u);
 }
 
 TEST_F(OnDemandTest, AProgramThatNeverAnswersIsGivenUpAfterTheWait) {

@@ -2,17 +2,14 @@
 // and level, the service on a free loopback port of the test's own; and
 // once with nothing listening there, so that the window's download starts
 // the service itself.
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
 #include <signal.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
 #include <QApplication>
 #include <QTest>
 #include <filesystem>
-#include <fstream>
+
 #include <thread>
 
 #include "app/butt.h"
@@ -20,12 +17,16 @@
 #include "board/board.h"
 #include "sources/sites.h"
 #include "qt_app.h"
+#include "service_processes.h"
 #include "site_requests.h"
 #include "sites_server.h"
 #include "support/local_time.h"
 
 namespace kovalo {
 namespace {
+
+using testing::FreeLoopbackPort;
+using testing::ServicesOnPort;
 
 using sites::CivilDate;
 using sites::Puzzle;
@@ -35,17 +36,6 @@ const char* LevelWord(sites::Level level) {
   return kWords[static_cast<int>(level)];
 }
 
-int FreePort() {
-  const int fd = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-  socklen_t length = sizeof address;
-  getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-  close(fd);
-  return ntohs(address.sin_port);
-}
 
 SiteAddresses SitesOn(int port) {
   const std::string base = "http://127.0.0.1:" + std::to_string(port);
@@ -171,22 +161,6 @@ TEST_F(ServedSitesWindowTest, RandomSite) {
                                    std::to_string(published.year));
 }
 
-// The process ids of kovalo-sites serving port.
-std::vector<pid_t> ServicesOnPort(int port) {
-  std::vector<pid_t> found;
-  for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
-    const std::string name = entry.path().filename();
-    if (name.find_first_not_of("0123456789") != std::string::npos) continue;
-    std::ifstream in(entry.path() / "cmdline", std::ios::binary);
-    std::vector<std::string> args;
-    for (std::string arg; std::getline(in, arg, '\0');) args.push_back(arg);
-    if (args.empty() || args[0] != KOVALO_SITES_PROGRAM) continue;
-    for (size_t i = 0; i + 1 < args.size(); ++i)
-      if (args[i] == "--port" && args[i + 1] == std::to_string(port))
-        found.push_back(std::stoi(name));
-  }
-  return found;
-}
 
 TEST_F(SitesWindowTest, ADownloadStartsTheServiceWhenNothingListens) {
   // kovalo-sites is found on PATH here: the test program's folder has none.
@@ -194,19 +168,19 @@ TEST_F(SitesWindowTest, ADownloadStartsTheServiceWhenNothingListens) {
   const std::string programFolder =
       std::filesystem::path(KOVALO_SITES_PROGRAM).parent_path().string();
   setenv("PATH", (programFolder + ":" + oldPath).c_str(), 1);
-  const int port = FreePort();
+  const int port = FreeLoopbackPort();
   dlg->SetSiteAddresses(SitesOn(port));
-  ASSERT_TRUE(ServicesOnPort(port).empty());
+  ASSERT_TRUE(ServicesOnPort(KOVALO_SITES_PROGRAM, port).empty());
 
   QTest::mouseClick(dlg->Button(IDC_HARD), Qt::LeftButton);
   PressAndWait(1103);  // Thu.: today, 10 December 2026
-  const std::vector<pid_t> services = ServicesOnPort(port);
+  const std::vector<pid_t> services = ServicesOnPort(KOVALO_SITES_PROGRAM, port);
   EXPECT_EQ(services.size(), 1u);
   ExpectOnBoard(sites::LevelSitePuzzle(3, {2026, 12, 10}));
 
   PressAndWait(IDC_RANDOM);  // finds it running
   ExpectOnBoard(sites::RandomSitePuzzle(dlg->puzzleRequest()));
-  EXPECT_EQ(ServicesOnPort(port), services);
+  EXPECT_EQ(ServicesOnPort(KOVALO_SITES_PROGRAM, port), services);
   for (pid_t pid : services) kill(pid, SIGTERM);
   setenv("PATH", oldPath.c_str(), 1);
 }
