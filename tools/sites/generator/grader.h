@@ -5,7 +5,7 @@
 // "Mark single digit fields" until nothing changes, "Do both until stable",
 // and the solving attempt. It is the grade a page announces.
 //
-// AidsLevel reaches the same verdict on 9-bit candidate masks, some fifty
+// AidsLevel reaches the same verdict on 9-bit candidate masks, some twenty
 // times faster, which lets the generator ask it after every clue it takes
 // away. Each aid only ever strikes digits that no solution can hold there,
 // and a strike never stops another aid from striking later, so the aids end
