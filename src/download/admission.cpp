@@ -148,6 +148,11 @@ void SetPlaceFolder(const std::string& folder) {
   configuredFolder = folder;
 }
 
+std::string UsableRuntimeFolder() {
+  const std::string folder = FolderSetting();
+  return UsableOwnFolder(folder) ? folder : std::string();
+}
+
 std::string PlaceFileStem(const std::string& hostKey) {
   static const char kHex[] = "0123456789ABCDEF";
   std::string stem = "semz-";

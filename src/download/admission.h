@@ -47,6 +47,12 @@ class HostAdmission {
                         const std::function<void()>& whileWaiting);
 };
 
+// The folder of this user's run-time files (place files, lock files):
+// $XDG_RUNTIME_DIR/kovalo, else /tmp/kovalo-<uid>, or the one SetPlaceFolder
+// chose; made when missing. Empty when it cannot be used (not a folder of
+// this user's own).
+std::string UsableRuntimeFolder();
+
 // The host key as a file-name part: letters, digits, "." and "-" stay, every
 // other byte becomes "_" and two hex digits; a long key is shortened and ends
 // in a hash of the whole key, so different keys keep different names.

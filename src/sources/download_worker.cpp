@@ -6,10 +6,13 @@
 #include "download/result_classifiers.h"
 #include "download/run_state.h"
 #include "sources/readers.h"
+#include "sources/site_service.h"
 
 namespace kovalo {
 
 std::optional<std::string> FetchWithEngine(const std::string& address, bool classify) {
+  // The bundled sites on this machine are started when first needed.
+  EnsureSiteService(address);
   CDlf handle;
   handle.Prepare(0, kMaxPuzzlePage);
   std::string url = address;

@@ -58,7 +58,8 @@ using FetchPage = std::function<std::optional<std::string>(const std::string& ad
 // The engine's fetch as the worker makes it: slot 0, 1000000 bytes, the
 // file name, 2 retries; a page counts only with result 0 (or the not-HTML
 // result) and a length above 0. With classify, a result text that any result
-// classifier recognises also counts as failed.
+// classifier recognises also counts as failed. A loopback address on which
+// nothing listens gets the bundled sites started first.
 std::optional<std::string> FetchWithEngine(const std::string& address, bool classify);
 
 // Fetches the main weekly site's solution page at address and puts the

@@ -1,0 +1,226 @@
+// kovalo-sites over a real socket: a server started by each test on
+// 127.0.0.1 on a free port. Bad and hostile requests get an error or are
+// dropped, and the server goes on answering others; ETags over HTTP; the
+// idle exit; one listener per port.
+#include <arpa/inet.h>
+#include <gtest/gtest.h>
+#include <httplib.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <future>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "sites_server.h"
+
+namespace kovalo::sites {
+namespace {
+
+using std::chrono::milliseconds;
+using Clock = std::chrono::steady_clock;
+
+class RunningServer {
+ public:
+  explicit RunningServer(ServerOptions options = Options()) : server_(std::move(options)) {
+    port_ = server_.Bind("127.0.0.1", 0);
+    EXPECT_GT(port_, 0);
+    thread_ = std::thread([this] { ran_ = server_.Run(); });
+  }
+  ~RunningServer() {
+    server_.Stop();
+    thread_.join();
+  }
+  static ServerOptions Options() {
+    ServerOptions options;
+    options.readTimeout = milliseconds(700);
+    options.today = [] { return CivilDate{2026, 12, 8}; };
+    return options;
+  }
+  int port() const { return port_; }
+  SitesServer& server() { return server_; }
+
+ private:
+  SitesServer server_;
+  int port_ = -1;
+  bool ran_ = false;
+  std::thread thread_;
+};
+
+int Connect(int port) {
+  const int fd = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_port = htons(static_cast<uint16_t>(port));
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+    close(fd);
+    return -1;
+  }
+  return fd;
+}
+
+struct Exchange {
+  std::string reply;
+  bool closed = false;  // the server closed the connection
+};
+
+// Sends bytes and reads until the server closes or wait has passed.
+Exchange SendRaw(int port, const std::string& bytes, milliseconds wait) {
+  Exchange result;
+  const int fd = Connect(port);
+  if (fd < 0) return result;
+  size_t sent = 0;
+  while (sent < bytes.size()) {
+    const ssize_t n = send(fd, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
+    if (n <= 0) break;  // the server may close early on an oversized request
+    sent += static_cast<size_t>(n);
+  }
+  const auto deadline = Clock::now() + wait;
+  char buffer[4096];
+  while (Clock::now() < deadline) {
+    pollfd ready{fd, POLLIN, 0};
+    const auto left = std::chrono::duration_cast<milliseconds>(deadline - Clock::now()).count();
+    if (poll(&ready, 1, static_cast<int>(std::max<int64_t>(left, 1))) <= 0) continue;
+    const ssize_t n = recv(fd, buffer, sizeof buffer, 0);
+    if (n <= 0) {
+      result.closed = true;
+      break;
+    }
+    result.reply.append(buffer, static_cast<size_t>(n));
+  }
+  close(fd);
+  return result;
+}
+
+int StatusOf(const Exchange& exchange) {
+  if (exchange.reply.rfind("HTTP/1.1 ", 0) != 0) return 0;
+  return std::atoi(exchange.reply.c_str() + 9);
+}
+
+void ExpectStillServing(int port) {
+  httplib::Client client("127.0.0.1", port);
+  client.set_connection_timeout(2);
+  client.set_read_timeout(2);
+  const auto result = client.Get("/random/solution.php?id=100");
+  ASSERT_TRUE(result) << "no answer";
+  EXPECT_EQ(result->status, 200);
+  EXPECT_NE(result->body.find("Solution to Sudoku Puzzle 100"), std::string::npos);
+}
+
+TEST(SitesServerTest, BadRequestsGetAnErrorOrAreDroppedAndOthersAreStillServed) {
+  RunningServer running;
+  const std::string host = " HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\n\r\n";
+  struct Case {
+    const char* name;
+    std::string bytes;
+    std::vector<int> statuses;  // 0: dropped without an answer
+  };
+  const Case cases[] = {
+      {"unknown path", "GET /nowhere/at/all" + host, {404}},
+      {"impossible day", "GET /main/DailySudoku.asp?day=99/99/9999" + host, {400}},
+      {"level 7", "GET /level/sudoku/?&ws_level=7&ws_seltime=1145378516" + host, {400}},
+      {"id -5", "GET /random/solution.php?id=-5" + host, {404}},
+      {"100 KB query", "GET /random/solution.php?id=12&q=" + std::string(100 * 1024, 'q') + host,
+       {400, 414, 0}},
+      {"100 KB header", "GET /main/ HTTP/1.1\r\nX-Big: " + std::string(100 * 1024, 'h') + "\r\n\r\n",
+       {400, 431, 0}},
+      {"garbage request line", "this is not http at all\r\n\r\n", {400, 0}},
+      {"binary bytes", std::string("\x16\x03\x01\x02\x00\x01\x00\x01\xfc\x03\x03\xff\xfe", 13),
+       {400, 0}},
+      {"a body far too long",
+       "POST /main/ HTTP/1.1\r\nContent-Length: 100000000\r\n\r\n" + std::string(1000, 'b'),
+       {400, 404, 405, 413, 0}},
+      // The backslash of the second site's day files, sent as it is.
+      {"raw backslash", "GET /second/DayFiles\\7-12-2026.js" + host, {200}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const Exchange exchange = SendRaw(running.port(), c.bytes, milliseconds(3000));
+    EXPECT_TRUE(exchange.closed) << "the connection stayed open";
+    const int status = StatusOf(exchange);
+    EXPECT_NE(std::find(c.statuses.begin(), c.statuses.end(), status), c.statuses.end())
+        << "status " << status << ": " << exchange.reply.substr(0, 200);
+    ExpectStillServing(running.port());
+  }
+}
+
+TEST(SitesServerTest, SilentClientsAreDroppedAfterTheReadTimeWhileOthersAreServed) {
+  RunningServer running;
+  std::vector<int> silent;
+  for (int i = 0; i < 20; ++i) silent.push_back(Connect(running.port()));
+  const auto start = Clock::now();
+  ExpectStillServing(running.port());
+  EXPECT_LT(Clock::now() - start, milliseconds(900));  // not after the silent ones' time-out
+  for (int fd : silent) {
+    ASSERT_GE(fd, 0);
+    pollfd ready{fd, POLLIN, 0};
+    ASSERT_EQ(poll(&ready, 1, 5000), 1) << "a silent client was never dropped";
+    char byte;
+    EXPECT_EQ(recv(fd, &byte, 1, 0), 0);  // closed without a word
+    close(fd);
+  }
+}
+
+TEST(SitesServerTest, EtagAndCacheHeadersOverHttp) {
+  RunningServer running;
+  httplib::Client client("127.0.0.1", running.port());
+  const auto first = client.Get("/main/DailySudoku.asp?day=13/12/2026");
+  ASSERT_TRUE(first);
+  EXPECT_EQ(first->status, 200);
+  const std::string etag = first->get_header_value("ETag");
+  EXPECT_EQ(etag, EtagOf(first->body));
+  EXPECT_EQ(first->get_header_value("Cache-Control"), "public, max-age=31536000, immutable");
+
+  const auto again = client.Get("/main/DailySudoku.asp?day=13/12/2026", {{"If-None-Match", etag}});
+  ASSERT_TRUE(again);
+  EXPECT_EQ(again->status, 304);
+  EXPECT_TRUE(again->body.empty());
+  EXPECT_EQ(again->get_header_value("ETag"), etag);
+
+  const auto other = client.Get("/main/DailySudoku.asp?day=12/12/2026", {{"If-None-Match", etag}});
+  ASSERT_TRUE(other);
+  EXPECT_EQ(other->status, 200);
+
+  const auto missing = client.Get("/main/nothing.asp");
+  ASSERT_TRUE(missing);
+  EXPECT_EQ(missing->status, 404);
+  EXPECT_EQ(missing->get_header_value("Cache-Control"), "no-store");
+  EXPECT_FALSE(missing->has_header("ETag"));
+}
+
+TEST(SitesServerTest, EndsByItselfAfterTheIdleTimeOnlyWhenNothingIsAsked) {
+  ServerOptions options = RunningServer::Options();
+  options.idleExit = milliseconds(800);
+  SitesServer server(options);
+  const int port = server.Bind("127.0.0.1", 0);
+  ASSERT_GT(port, 0);
+  const auto start = Clock::now();
+  auto run = std::async(std::launch::async, [&] { return server.Run(); });
+  // Requests every 300 ms keep it alive well past the idle time.
+  for (int i = 0; i < 6; ++i) {
+    std::this_thread::sleep_for(milliseconds(300));
+    ASSERT_EQ(run.wait_for(milliseconds(0)), std::future_status::timeout) << "ended while in use";
+    ExpectStillServing(port);
+  }
+  ASSERT_EQ(run.wait_for(milliseconds(5000)), std::future_status::ready) << "never ended";
+  EXPECT_TRUE(run.get());
+  EXPECT_GT(Clock::now() - start, milliseconds(1800 + 800));
+  EXPECT_LT(Connect(port), 0) << "still listening";
+}
+
+TEST(SitesServerTest, ASecondServerCannotListenOnTheSamePort) {
+  RunningServer running;
+  SitesServer second(RunningServer::Options());
+  EXPECT_EQ(second.Bind("127.0.0.1", running.port()), -1);
+  ExpectStillServing(running.port());
+}
+
+}  // namespace
+}  // namespace kovalo::sites
