@@ -2,6 +2,7 @@
 #include "saves/ini_store.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -9,6 +10,7 @@
 #include <cerrno>
 #include <climits>
 #include <string_view>
+#include <unordered_map>
 
 namespace kovalo {
 
@@ -126,6 +128,38 @@ bool IniDisk::Replace(const std::string& path, const std::string& contents) {
   return ReplaceFileAtomically(path, contents);
 }
 
+int IniDisk::Lock(const std::string& path) {
+  const std::string lockPath = LockFilePath(path);
+  int fd = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0666);
+  // flock needs no write permission: a lock file made by someone else will do.
+  if (fd < 0) fd = ::open(lockPath.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return -1;
+  struct stat st;
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    return -1;
+  }
+  while (::flock(fd, LOCK_EX) != 0) {
+    if (errno != EINTR) {
+      ::close(fd);
+      return -1;
+    }
+  }
+  return fd;
+}
+
+void IniDisk::Unlock(int lock) {
+  if (lock < 0) return;
+  ::flock(lock, LOCK_UN);
+  ::close(lock);
+}
+
+std::string LockFilePath(const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return "." + path + ".lock";
+  return path.substr(0, slash + 1) + "." + path.substr(slash + 1) + ".lock";
+}
+
 bool ReplaceFileAtomically(const std::string& path, const std::string& contents) {
   const std::size_t slash = path.rfind('/');
   const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
@@ -165,9 +199,11 @@ bool ReplaceFileAtomically(const std::string& path, const std::string& contents)
 
 // ---------------------------------------------------------------- parsed file
 
+namespace {
+
 // One line of the file as it stands, without its line end; the name fields
 // tell what the store understood of it.
-struct IniStore::Line {
+struct Line {
   enum Kind { Other, Section, Key };
   std::string text;
   bool crlf = false;       // ended in CR LF; the CR is not part of text
@@ -176,15 +212,73 @@ struct IniStore::Line {
   std::size_t valueAt = 0; // for a key: where the value starts in text
 };
 
-struct IniStore::File {
+void Classify(Line& line) {
+  const std::string_view text = Trim(line.text);
+  line.kind = Line::Other;
+  if (text.empty() || text.front() == ';') return;
+  if (text.front() == '[') {
+    // A header without its ']' is junk, not a section: what follows stays
+    // in the section before it.
+    const std::size_t close = text.find(']');
+    if (close == std::string_view::npos) return;
+    line.kind = Line::Section;
+    line.name = Fold(Trim(text.substr(1, close - 1)));
+    return;
+  }
+  const std::size_t equals = line.text.find('=');
+  if (equals == std::string::npos) return;
+  const std::string_view key = Trim(std::string_view(line.text).substr(0, equals));
+  if (key.empty()) return;
+  line.kind = Line::Key;
+  line.name = Fold(key);
+  line.valueAt = equals + 1;
+}
+
+// Folded section and key in one string: a section name holds no ']', so
+// the separator cannot occur in it.
+std::string IndexName(std::string_view foldedSection, std::string_view foldedKey) {
+  std::string name;
+  name.reserve(foldedSection.size() + 1 + foldedKey.size());
+  name += foldedSection;
+  name += ']';
+  name += foldedKey;
+  return name;
+}
+
+int LeadingInt(std::string_view value) {
+  while (!value.empty() && IsBlank(value.front())) value.remove_prefix(1);
+  bool negative = false;
+  if (!value.empty() && (value.front() == '-' || value.front() == '+')) {
+    negative = value.front() == '-';
+    value.remove_prefix(1);
+  }
+  // Accumulated as a negative number, whose range reaches INT_MIN.
+  long long number = 0;
+  for (char c : value) {
+    if (c < '0' || c > '9') break;
+    number = number * 10 - (c - '0');
+    if (number < static_cast<long long>(INT_MIN)) {
+      number = static_cast<long long>(INT_MIN) - 1;
+      break;
+    }
+  }
+  if (negative) return number < INT_MIN ? INT_MIN : static_cast<int>(number);
+  return -number > INT_MAX ? INT_MAX : static_cast<int>(-number);
+}
+
+}  // namespace
+
+struct IniFileImage {
   bool loaded = false;
   FileState state = FileState::Missing;
   FileStamp stamp;
   std::vector<Line> lines;
   bool finalLineEnd = true;  // whether the last line ends with a line end
   bool crlfStyle = false;    // the file's first line ends in CR LF: new lines do so too
-  // (folded section, folded key) -> the line of the first such key
-  std::map<std::pair<std::string, std::string>, std::size_t> keys;
+  // IndexName(section, key) -> the line of the first such key; rebuilt
+  // before the next look-up once a line has been inserted before others.
+  std::unordered_map<std::string, std::size_t> keys;
+  bool indexStale = false;
 
   void Parse(const std::string& contents) {
     lines.clear();
@@ -208,48 +302,37 @@ struct IniStore::File {
     Index();
   }
 
-  static void Classify(Line& line) {
-    const std::string_view text = Trim(line.text);
-    line.kind = Line::Other;
-    if (text.empty() || text.front() == ';') return;
-    if (text.front() == '[') {
-      // A header without its ']' is junk, not a section: what follows stays
-      // in the section before it.
-      const std::size_t close = text.find(']');
-      if (close == std::string_view::npos) return;
-      line.kind = Line::Section;
-      line.name = Fold(Trim(text.substr(1, close - 1)));
-      return;
-    }
-    const std::size_t equals = line.text.find('=');
-    if (equals == std::string::npos) return;
-    const std::string_view key = Trim(std::string_view(line.text).substr(0, equals));
-    if (key.empty()) return;
-    line.kind = Line::Key;
-    line.name = Fold(key);
-    line.valueAt = equals + 1;
-  }
-
   // Keys before the first section belong to none and are never found.
   void Index() {
     keys.clear();
+    keys.reserve(lines.size());
     const std::string* section = nullptr;
     for (std::size_t i = 0; i < lines.size(); ++i) {
       if (lines[i].kind == Line::Section)
         section = &lines[i].name;
       else if (lines[i].kind == Line::Key && section)
-        keys.emplace(std::make_pair(*section, lines[i].name), i);
+        keys.emplace(IndexName(*section, lines[i].name), i);
     }
+    indexStale = false;
   }
 
-  const Line* Find(const std::string& section, const std::string& key) const {
+  const std::unordered_map<std::string, std::size_t>& Keys() {
+    if (indexStale) Index();
+    return keys;
+  }
+
+  const Line* Find(const std::string& section, const std::string& key) {
     if (!IsIniName(section, true) || !IsIniName(key, false)) return nullptr;
-    const auto it = keys.find({Fold(section), Fold(key)});
-    return it == keys.end() ? nullptr : &lines[it->second];
+    const auto& index = Keys();
+    const auto it = index.find(IndexName(Fold(section), Fold(key)));
+    return it == index.end() ? nullptr : &lines[it->second];
   }
 
   std::string Serialise() const {
+    std::size_t size = 0;
+    for (const Line& line : lines) size += line.text.size() + 2;
     std::string out;
+    out.reserve(size);
     for (std::size_t i = 0; i < lines.size(); ++i) {
       out += lines[i].text;
       if (i + 1 < lines.size() || finalLineEnd) out += lines[i].crlf ? "\r\n" : "\n";
@@ -257,18 +340,18 @@ struct IniStore::File {
     return out;
   }
 
-  // The lines with key set to value: the first such key changed in place, or
-  // a new line after the section's last key, or a new section at the end.
-  std::vector<Line> With(const std::string& section, const std::string& key,
-                         const std::string& value, bool& newFinalLineEnd) const {
-    std::vector<Line> result = lines;
-    newFinalLineEnd = finalLineEnd;
-    const auto found = keys.find({Fold(section), Fold(key)});
-    if (found != keys.end()) {
-      Line& line = result[found->second];
+  // Sets key to value: the first such key changed in place, or a new line
+  // after the section's last key, or a new section at the end.
+  void Set(const std::string& section, const std::string& key, const std::string& value) {
+    const std::string wanted = Fold(section);
+    const std::string indexName = IndexName(wanted, Fold(key));
+    const auto& index = Keys();
+    const auto found = index.find(indexName);
+    if (found != index.end()) {
+      Line& line = lines[found->second];
       line.text.resize(line.valueAt);
       line.text += value;
-      return result;
+      return;
     }
     Line added;
     added.text = key + "=" + value;
@@ -279,29 +362,91 @@ struct IniStore::File {
 
     // After the last key of the first section of that name, or right after
     // its header when it has none.
-    const std::string wanted = Fold(section);
     std::size_t at = 0;
-    while (at < result.size() && !(result[at].kind == Line::Section && result[at].name == wanted))
+    while (at < lines.size() && !(lines[at].kind == Line::Section && lines[at].name == wanted))
       ++at;
-    if (at < result.size()) {
+    if (at < lines.size()) {
       std::size_t insertAt = at + 1;
-      for (std::size_t i = at + 1; i < result.size() && result[i].kind != Line::Section; ++i)
-        if (result[i].kind == Line::Key) insertAt = i + 1;
-      if (insertAt == result.size()) newFinalLineEnd = true;
-      result.insert(result.begin() + static_cast<std::ptrdiff_t>(insertAt), std::move(added));
-      return result;
+      for (std::size_t i = at + 1; i < lines.size() && lines[i].kind != Line::Section; ++i)
+        if (lines[i].kind == Line::Key) insertAt = i + 1;
+      Insert(insertAt, std::move(added), indexName);
+      return;
     }
     Line header;
     header.text = "[" + section + "]";
     header.crlf = crlfStyle;
     header.kind = Line::Section;
     header.name = wanted;
-    result.push_back(std::move(header));
-    result.push_back(std::move(added));
-    newFinalLineEnd = true;
-    return result;
+    Insert(lines.size(), std::move(header), "");
+    Insert(lines.size(), std::move(added), indexName);
+  }
+
+  // Lines added at the end keep every index entry valid, which is what a
+  // file of one section sees on every new key.
+  void Insert(std::size_t at, Line line, const std::string& indexName) {
+    if (at == lines.size()) {
+      finalLineEnd = true;
+      lines.push_back(std::move(line));
+      if (!indexName.empty() && !indexStale) keys.emplace(indexName, lines.size() - 1);
+      return;
+    }
+    lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(at), std::move(line));
+    indexStale = true;
   }
 };
+
+// ---------------------------------------------------------------- edits
+
+std::optional<std::string_view> IniEdit::Value(const std::string& section,
+                                               const std::string& key) const {
+  const Line* line = file_.Find(section, key);
+  if (!line) return std::nullopt;
+  return std::string_view(line->text).substr(line->valueAt);
+}
+
+int IniEdit::ReadInt(const std::string& section, const std::string& key, int defaultValue) const {
+  const std::optional<std::string_view> value = Value(section, key);
+  if (!value || value->empty()) return defaultValue;
+  return LeadingInt(*value);
+}
+
+std::string IniEdit::ReadString(const std::string& section, const std::string& key,
+                                const std::string& defaultValue) const {
+  const std::optional<std::string_view> value = Value(section, key);
+  return std::string((value ? *value : std::string_view(defaultValue))
+                         .substr(0, kIniValueCapacity - 1));
+}
+
+void IniEdit::ForEachKey(
+    const std::string& section,
+    const std::function<void(std::string_view key, std::string_view value)>& visit) const {
+  if (!IsIniName(section, true)) return;
+  const std::string wanted = Fold(section);
+  const auto& index = file_.Keys();
+  bool inSection = false;
+  for (std::size_t i = 0; i < file_.lines.size(); ++i) {
+    const Line& line = file_.lines[i];
+    if (line.kind == Line::Section) {
+      inSection = line.name == wanted;
+    } else if (line.kind == Line::Key && inSection) {
+      // Only the first key of a name counts.
+      const auto it = index.find(IndexName(wanted, line.name));
+      if (it == index.end() || it->second != i) continue;
+      const std::string_view text(line.text);
+      visit(Trim(text.substr(0, line.valueAt - 1)), text.substr(line.valueAt));
+    }
+  }
+}
+
+bool IniEdit::Write(const std::string& section, const std::string& key, const std::string& value) {
+  if (!IsIniName(section, true) || !IsIniName(key, false)) return false;
+  std::string safeValue = value;
+  for (char& c : safeValue)
+    if (c == '\r' || c == '\n') c = ' ';
+  file_.Set(section, key, safeValue);
+  changed_ = true;
+  return true;
+}
 
 // ---------------------------------------------------------------- the store
 
@@ -309,10 +454,10 @@ IniStore::IniStore() : IniStore(std::make_unique<IniDisk>()) {}
 IniStore::IniStore(std::unique_ptr<IniDisk> disk) : disk_(std::move(disk)) {}
 IniStore::~IniStore() = default;
 
-IniStore::File& IniStore::Load(const std::string& path) {
-  std::unique_ptr<File>& slot = files_[path];
-  if (!slot) slot = std::make_unique<File>();
-  File& file = *slot;
+IniFileImage& IniStore::Load(const std::string& path) {
+  std::unique_ptr<IniFileImage>& slot = files_[path];
+  if (!slot) slot = std::make_unique<IniFileImage>();
+  IniFileImage& file = *slot;
   const DiskFile now = disk_->Look(path);
   if (file.loaded && now.state == file.state &&
       (now.state != FileState::Present || now.stamp == file.stamp))
@@ -328,64 +473,53 @@ IniStore::File& IniStore::Load(const std::string& path) {
 int IniStore::ReadInt(const std::string& path, const std::string& section, const std::string& key,
                       int defaultValue) {
   std::lock_guard lock(mutex_);
-  const Line* line = Load(path).Find(section, key);
-  if (!line || line->valueAt == line->text.size()) return defaultValue;
-  std::string_view value = std::string_view(line->text).substr(line->valueAt);
-  while (!value.empty() && IsBlank(value.front())) value.remove_prefix(1);
-  bool negative = false;
-  if (!value.empty() && (value.front() == '-' || value.front() == '+')) {
-    negative = value.front() == '-';
-    value.remove_prefix(1);
-  }
-  // Accumulated as a negative number, whose range reaches INT_MIN.
-  long long number = 0;
-  for (char c : value) {
-    if (c < '0' || c > '9') break;
-    number = number * 10 - (c - '0');
-    if (number < static_cast<long long>(INT_MIN)) {
-      number = static_cast<long long>(INT_MIN) - 1;
-      break;
-    }
-  }
-  if (negative) return number < INT_MIN ? INT_MIN : static_cast<int>(number);
-  return -number > INT_MAX ? INT_MAX : static_cast<int>(-number);
+  return IniEdit(Load(path)).ReadInt(section, key, defaultValue);
 }
 
 std::string IniStore::ReadString(const std::string& path, const std::string& section,
                                  const std::string& key, const std::string& defaultValue) {
   std::lock_guard lock(mutex_);
-  const Line* line = Load(path).Find(section, key);
-  const std::string_view value =
-      line ? std::string_view(line->text).substr(line->valueAt) : std::string_view(defaultValue);
-  return std::string(value.substr(0, kIniValueCapacity - 1));
+  return IniEdit(Load(path)).ReadString(section, key, defaultValue);
 }
 
 bool IniStore::WriteString(const std::string& path, const std::string& section,
                            const std::string& key, const std::string& value) {
   if (!IsIniName(section, true) || !IsIniName(key, false)) return false;
-  std::string safeValue = value;
-  for (char& c : safeValue)
-    if (c == '\r' || c == '\n') c = ' ';
+  return Transact(path, [&](IniEdit& edit) { return edit.Write(section, key, value); });
+}
 
+bool IniStore::Transact(const std::string& path, const std::function<bool(IniEdit&)>& edit) {
   std::lock_guard lock(mutex_);
-  File& file = Load(path);
-  if (file.state == FileState::Unreadable) return false;
-  bool finalLineEnd = true;
-  std::vector<Line> lines = file.With(section, key, safeValue, finalLineEnd);
-  File updated;
-  updated.lines = std::move(lines);
-  updated.finalLineEnd = finalLineEnd;
-  if (!disk_->Replace(path, updated.Serialise())) return false;
+  const int fileLock = disk_->Lock(path);
+  if (fileLock < 0) return false;
+  // Inside the lock nobody else changes the file: as read now, it stays
+  // until the replace below.
+  IniFileImage& file = Load(path);
+  bool ok = file.state != FileState::Unreadable;
+  if (ok) {
+    IniEdit editing(file);
+    ok = edit(editing);
+    if (ok && editing.changed_) {
+      ok = disk_->Replace(path, file.Serialise());
+      if (ok) {
+        const DiskFile now = disk_->Look(path);
+        file.state = now.state;
+        file.stamp = now.stamp;
+        // Should the new file already be gone or replaced, read it afresh
+        // next time.
+        file.loaded = now.state == FileState::Present;
+      }
+    }
+    // The lines in memory hold writes that did not reach the disk.
+    if (!ok && editing.changed_) file.loaded = false;
+  }
+  disk_->Unlock(fileLock);
+  return ok;
+}
 
-  file.lines = std::move(updated.lines);
-  file.finalLineEnd = finalLineEnd;
-  file.Index();
-  const DiskFile now = disk_->Look(path);
-  file.state = now.state;
-  file.stamp = now.stamp;
-  // Should the new file already be gone or replaced, read it afresh next time.
-  file.loaded = now.state == FileState::Present;
-  return true;
+void IniStore::View(const std::string& path, const std::function<void(const IniEdit&)>& read) {
+  std::lock_guard lock(mutex_);
+  read(IniEdit(Load(path)));
 }
 
 }  // namespace kovalo
