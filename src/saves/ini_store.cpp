@@ -279,6 +279,7 @@ struct IniFileImage {
   // before the next look-up once a line has been inserted before others.
   std::unordered_map<std::string, std::size_t> keys;
   bool indexStale = false;
+  uint64_t generation = 0;  // counts the reads from disk
 
   void Parse(const std::string& contents) {
     lines.clear();
@@ -448,6 +449,8 @@ bool IniEdit::Write(const std::string& section, const std::string& key, const st
   return true;
 }
 
+uint64_t IniEdit::Generation() const { return file_.generation; }
+
 // ---------------------------------------------------------------- the store
 
 IniStore::IniStore() : IniStore(std::make_unique<IniDisk>()) {}
@@ -464,6 +467,7 @@ IniFileImage& IniStore::Load(const std::string& path) {
     return file;
   DiskFile read = now.state == FileState::Present ? disk_->Read(path) : now;
   file.loaded = true;
+  ++file.generation;
   file.state = read.state;
   file.stamp = read.stamp;
   file.Parse(read.state == FileState::Present ? read.contents : std::string());

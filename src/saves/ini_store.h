@@ -125,6 +125,11 @@ class IniEdit {
   // cannot hold.
   bool Write(const std::string& section, const std::string& key, const std::string& value);
 
+  // Changes whenever the store reads the file from disk, which it does only
+  // when someone else has changed it: equal generations of one path in one
+  // store mean that nobody else has written it in between.
+  uint64_t Generation() const;
+
  private:
   friend class IniStore;
   explicit IniEdit(IniFileImage& file) : file_(file) {}
