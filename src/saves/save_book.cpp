@@ -40,12 +40,14 @@ int CountFrom(int items, int held) {
   return std::min(count, kMaxSavesPerMonth);
 }
 
-// The number of the last save with any nonempty value, plus one.
+// The number of the last save with any nonempty value, plus one. Keys
+// beyond the saves a month can hold are no saves.
 int HeldSaves(const IniEdit& file) {
   int held = 0;
   file.ForEachKey(kSavesSection, [&](std::string_view key, std::string_view value) {
     int index, letter;
-    if (!value.empty() && ReadSaveKey(key, index, letter)) held = std::max(held, index + 1);
+    if (!value.empty() && ReadSaveKey(key, index, letter) && index < kMaxSavesPerMonth)
+      held = std::max(held, index + 1);
   });
   return held;
 }
@@ -70,6 +72,11 @@ std::string SaveKey(int index, char letter) {
 
 int SaveCountOfFile(const IniEdit& file) {
   return CountFrom(file.ReadInt(kSavesSection, "Items", 0), HeldSaves(file));
+}
+
+int FreeSaveIndexOfFile(const IniEdit& file) {
+  const int held = HeldSaves(file);
+  return std::max(CountFrom(file.ReadInt(kSavesSection, "Items", 0), held), held);
 }
 
 std::vector<SaveEntry> SavesOfFile(const IniEdit& file) {
@@ -135,7 +142,7 @@ SaveBook::SaveOutcome SaveBook::Save(const std::string& description, const std::
   bool changedElsewhere = false;
   uint64_t generation = 0;
   const bool written = files_.store().Transact(files_.currentMonthPath(), [&](IniEdit& file) {
-    index = SaveCountOfFile(file);
+    index = FreeSaveIndexOfFile(file);
     if (index >= kMaxSavesPerMonth) return false;
     changedElsewhere = file.Generation() != currentGeneration_;
     file.Write(kSavesSection, "Items", std::to_string(index + 1));

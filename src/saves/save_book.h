@@ -51,6 +51,9 @@ struct ListedRow {
 std::vector<SaveEntry> SavesOfFile(const IniEdit& file);
 // The same count without taking the values.
 int SaveCountOfFile(const IniEdit& file);
+// Where the next save goes: after the counted saves and after any save
+// beyond "Items" that still has values, so that no value is overwritten.
+int FreeSaveIndexOfFile(const IniEdit& file);
 
 // "Item %d A" and its B, C and D siblings.
 std::string SaveKey(int index, char letter);
@@ -80,8 +83,9 @@ class SaveBook {
     bool relisted = false;  // the file had changed elsewhere and was read again
     uint32_t reference = 0; // of the new save
   };
-  // Appends a save to the current month's file: "Items" one more and the
-  // four keys of the new save, in one replace of the file.
+  // Appends a save to the current month's file at FreeSaveIndexOfFile:
+  // "Items" one more than that and the four keys of the new save, in one
+  // replace of the file.
   SaveOutcome Save(const std::string& description, const std::string& position,
                    const std::string& answers, const std::string& title);
 

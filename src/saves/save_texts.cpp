@@ -372,8 +372,13 @@ SaveReference DecodeReference(uint32_t value) {
 }
 
 uint32_t RenumberedReference(uint32_t value, uint32_t deleted) {
-  const bool sameMonth = (value & 0x80000000u) == (deleted & 0x80000000u);
-  return sameMonth && value > deleted ? value - 1 : value;
+  // By index, not by lowering the whole value: a previous month's reference
+  // lowered by one would keep its index once its low bits were not 0.
+  SaveReference reference = DecodeReference(value);
+  const SaveReference gone = DecodeReference(deleted);
+  if (reference.month != gone.month || reference.index <= gone.index) return value;
+  --reference.index;
+  return EncodeReference(reference);
 }
 
 }  // namespace kovalo

@@ -154,8 +154,8 @@ struct SaveReference {
 };
 uint32_t EncodeReference(SaveReference reference);
 SaveReference DecodeReference(uint32_t value);
-// The reference a row keeps after the row with deleted was removed: one less
-// when it is of the same month and greater.
+// The reference a row keeps after the row with deleted was removed: its
+// index one less when it is of the same month and its index greater.
 uint32_t RenumberedReference(uint32_t value, uint32_t deleted);
 
 // Indexes a reference can hold: a month file holds at most this many saves.
