@@ -107,12 +107,10 @@ void CSaves::OpenRowMenu(const QPoint& pos) {
   if (!index.isValid()) return;
   SelectRow(index.row());
   QMenu menu(this);
-  QAction* deleteSave = menu.addAction("Delete Save");
+  connect(menu.addAction("Delete Save"), &QAction::triggered, this, &CSaves::deleteSaveChosen);
   // Centred on the pointer.
   const QPoint global = viewport()->mapToGlobal(pos);
-  const QAction* chosen =
-      menu.exec(QPoint(global.x() - menu.sizeHint().width() / 2, global.y()));
-  if (chosen == deleteSave) emit deleteSaveChosen();
+  menu.exec(QPoint(global.x() - menu.sizeHint().width() / 2, global.y()));
 }
 
 void CSaves::mousePressEvent(QMouseEvent* event) {
