@@ -106,7 +106,7 @@ void DrawSaveRow(QPainter& painter, const QRect& rect, const std::string& text,
     if (columns.weekday >= 0)
       DrawColumnText(painter, rect, kWeekdayX, QString::fromLatin1(RowWeekdayName(columns.weekday)));
 
-    const SaveChecks checks = entry ? entry->checks : SaveChecks{};
+    const SaveChecks checks = entry ? entry->Checks() : SaveChecks{};
     const QRectF answersBox(rect.left() + kAnswersX, top + 5, 9, 11);
     if (checks.answersKnown)
       DrawCheck(painter, answersBox, groupRow ? QColor(128, 255, 128) : QColor(0, 140, 0));

@@ -300,7 +300,9 @@ struct IniFileImage {
     if (contents.empty()) finalLineEnd = true;
     crlfStyle = !lines.empty() && lines.front().crlf;
     for (Line& line : lines) Classify(line);
-    Index();
+    // Built on the first look-up: a caller that walks the keys needs none.
+    keys.clear();
+    indexStale = true;
   }
 
   // Keys before the first section belong to none and are never found.
@@ -423,16 +425,11 @@ void IniEdit::ForEachKey(
     const std::function<void(std::string_view key, std::string_view value)>& visit) const {
   if (!IsIniName(section, true)) return;
   const std::string wanted = Fold(section);
-  const auto& index = file_.Keys();
   bool inSection = false;
-  for (std::size_t i = 0; i < file_.lines.size(); ++i) {
-    const Line& line = file_.lines[i];
+  for (const Line& line : file_.lines) {
     if (line.kind == Line::Section) {
       inSection = line.name == wanted;
     } else if (line.kind == Line::Key && inSection) {
-      // Only the first key of a name counts.
-      const auto it = index.find(IndexName(wanted, line.name));
-      if (it == index.end() || it->second != i) continue;
       const std::string_view text(line.text);
       visit(Trim(text.substr(0, line.valueAt - 1)), text.substr(line.valueAt));
     }

@@ -115,8 +115,9 @@ class IniEdit {
   int ReadInt(const std::string& section, const std::string& key, int defaultValue) const;
   std::string ReadString(const std::string& section, const std::string& key,
                          const std::string& defaultValue = "") const;
-  // Calls visit with the name (as written in the file) and the value of
-  // every key that Value finds in section, in file order.
+  // Calls visit with the name (as written in the file, without the blanks
+  // around it) and the value of every key line in section, in file order.
+  // A name may come more than once (in any case); Value finds the first.
   void ForEachKey(const std::string& section,
                   const std::function<void(std::string_view key, std::string_view value)>& visit)
       const;

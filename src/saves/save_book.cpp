@@ -35,22 +35,43 @@ bool ReadSaveKey(std::string_view name, int& index, int& letter) {
   return true;
 }
 
-int CountFrom(int items, int held) {
-  const int count = (items < 0 || items > held) ? held : items;
-  return std::min(count, kMaxSavesPerMonth);
-}
-
-// The number of the last save with any nonempty value, plus one. Keys
-// beyond the saves a month can hold are no saves.
-int HeldSaves(const IniEdit& file) {
-  int held = 0;
-  file.ForEachKey(kSavesSection, [&](std::string_view key, std::string_view value) {
+// What one walk over a month file's keys finds: "Items" and every save key,
+// in file order.
+struct FileWalk {
+  int items = 0;
+  bool itemsSeen = false;
+  int held = 0;  // the number of the last save with any nonempty value, plus one
+  struct SaveValue {
     int index, letter;
-    if (!value.empty() && ReadSaveKey(key, index, letter) && index < kMaxSavesPerMonth)
-      held = std::max(held, index + 1);
-  });
-  return held;
-}
+    std::string_view value;
+  };
+  std::vector<SaveValue> values;
+
+  explicit FileWalk(const IniEdit& file) {
+    file.ForEachKey(kSavesSection, [&](std::string_view key, std::string_view value) {
+      int index, letter;
+      if (ReadSaveKey(key, index, letter)) {
+        // Keys beyond the saves a month can hold are no saves.
+        if (index >= kMaxSavesPerMonth) return;
+        values.push_back({index, letter, value});
+        if (!value.empty()) held = std::max(held, index + 1);
+      } else if (!itemsSeen && key.size() == 5 && (key[0] | 0x20) == 'i' &&
+                 (key[1] | 0x20) == 't' && (key[2] | 0x20) == 'e' && (key[3] | 0x20) == 'm' &&
+                 (key[4] | 0x20) == 's') {
+        // The first "Items" is the one that counts, as for every key.
+        itemsSeen = true;
+        items = value.empty() ? 0 : NumberOfToken(value);
+      }
+    });
+  }
+
+  // "Items", unless it is negative or beyond the saves held.
+  int Count() const {
+    const int count = (items < 0 || items > held) ? held : items;
+    return std::min(count, kMaxSavesPerMonth);
+  }
+  int FreeIndex() const { return std::max(Count(), held); }
+};
 
 SaveEntry EntryOf(std::string description, std::string position, std::string answers,
                   std::string title) {
@@ -60,7 +81,6 @@ SaveEntry EntryOf(std::string description, std::string position, std::string ans
   entry.answers = std::move(answers);
   entry.title = std::move(title);
   entry.firstSaveFlag = FirstSaveFlagOf(entry.position);
-  entry.checks = CheckSave(entry.position, entry.answers);
   return entry;
 }
 
@@ -70,23 +90,21 @@ std::string SaveKey(int index, char letter) {
   return "Item " + std::to_string(index) + " " + letter;
 }
 
-int SaveCountOfFile(const IniEdit& file) {
-  return CountFrom(file.ReadInt(kSavesSection, "Items", 0), HeldSaves(file));
-}
+int SaveCountOfFile(const IniEdit& file) { return FileWalk(file).Count(); }
 
-int FreeSaveIndexOfFile(const IniEdit& file) {
-  const int held = HeldSaves(file);
-  return std::max(CountFrom(file.ReadInt(kSavesSection, "Items", 0), held), held);
-}
+int FreeSaveIndexOfFile(const IniEdit& file) { return FileWalk(file).FreeIndex(); }
 
 std::vector<SaveEntry> SavesOfFile(const IniEdit& file) {
-  const int count = SaveCountOfFile(file);
+  const FileWalk walk(file);
+  const int count = walk.Count();
   std::vector<std::array<std::string, 4>> values(static_cast<std::size_t>(count));
-  file.ForEachKey(kSavesSection, [&](std::string_view key, std::string_view value) {
-    int index, letter;
-    if (ReadSaveKey(key, index, letter) && index < count)
-      values[index][letter] = std::string(value.substr(0, kIniValueCapacity - 1));
-  });
+  std::vector<std::array<bool, 4>> found(static_cast<std::size_t>(count));
+  for (const FileWalk::SaveValue& v : walk.values) {
+    // The first key of a name is the one that counts.
+    if (v.index >= count || found[v.index][v.letter]) continue;
+    found[v.index][v.letter] = true;
+    values[v.index][v.letter] = std::string(v.value.substr(0, kIniValueCapacity - 1));
+  }
   std::vector<SaveEntry> saves;
   saves.reserve(values.size());
   for (auto& v : values)
@@ -142,7 +160,7 @@ SaveBook::SaveOutcome SaveBook::Save(const std::string& description, const std::
   bool changedElsewhere = false;
   uint64_t generation = 0;
   const bool written = files_.store().Transact(files_.currentMonthPath(), [&](IniEdit& file) {
-    index = FreeSaveIndexOfFile(file);
+    index = FileWalk(file).FreeIndex();
     if (index >= kMaxSavesPerMonth) return false;
     changedElsewhere = file.Generation() != currentGeneration_;
     file.Write(kSavesSection, "Items", std::to_string(index + 1));
@@ -179,7 +197,7 @@ SaveBook::DeleteOutcome SaveBook::Delete(uint32_t reference) {
   bool changedElsewhere = false, stillThere = true;
   uint64_t generation = 0;
   const bool written = files_.store().Transact(PathOf(r.month), [&](IniEdit& file) {
-    const int n = SaveCountOfFile(file);
+    const int n = FileWalk(file).Count();
     changedElsewhere = file.Generation() != GenerationOf(r.month);
     if (changedElsewhere) {
       // Delete only the save the row shows.

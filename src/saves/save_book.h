@@ -12,6 +12,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -28,15 +29,23 @@ struct SaveEntry {
   std::string position;     // "Item k B"
   std::string answers;      // "Item k C"
   std::string title;        // "Item k D": the window title when it was saved
-  // Worked out once from the texts above.
+  // Worked out from the texts above.
   int firstSaveFlag = 0;
-  SaveChecks checks;
+  // The two check columns, worked out when the row is first drawn: most
+  // rows of a long list never are.
+  const SaveChecks& Checks() const {
+    if (!checks_) checks_ = CheckSave(position, answers);
+    return *checks_;
+  }
 
   // Whether two entries show the same save (their four values are equal).
   bool SameSave(const SaveEntry& other) const {
     return description == other.description && position == other.position &&
            answers == other.answers && title == other.title;
   }
+
+ private:
+  mutable std::optional<SaveChecks> checks_;
 };
 
 struct ListedRow {

@@ -136,9 +136,8 @@ std::string DescriptionLine(const std::string& title, const std::string& puzzleD
 // ---------------------------------------------------------------- reading
 
 std::string_view TokenReader::Next() {
-  std::string_view token;
-  if (!rest_.empty() && rest_.front() != ' ') token = rest_.substr(0, rest_.find(' '));
   const std::size_t blank = rest_.find(' ');
+  const std::string_view token = rest_.substr(0, blank);
   if (blank != std::string_view::npos) rest_.remove_prefix(blank + 1);
   return token;
 }
