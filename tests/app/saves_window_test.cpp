@@ -228,6 +228,45 @@ TEST_F(SavesWindowTest, AnswersAreFetchedOnlyWhenSomeAreMissing) {
   EXPECT_FALSE(dlg->board().locked) << "no status 33 in these saves";
 }
 
+TEST_F(SavesWindowTest, TwoWindowsOnOneFolderShowEachOthersSavesAndDeleteOnlyWhatTheyShow) {
+  Start();
+  auto other = std::make_unique<CKovaloDlg>(folder, kStartUp);
+  other->clock = [] { return kStartUp; };
+  other->SetTitle("Sudoku 2, Friday Hard");
+  dlg->SetTitle("Sudoku 1, Friday Easy");
+  Press(IDC_SAVE_POSITION);
+  QTest::mouseClick(other->Button(IDC_SAVE_POSITION), Qt::LeftButton);
+  // The other window's save came after this one's: it lists both.
+  ASSERT_EQ(other->SavesList()->RowCount(), 2);
+  EXPECT_EQ(other->SavesList()->RowText(other->SavesList()->SelectedRow()).substr(0, 10),
+            "100000002 ");
+  Press(IDC_SAVE_POSITION);
+  EXPECT_EQ(List()->RowCount(), 3) << "this window sees the other's save at its next";
+  EXPECT_EQ(RowRect(0).height(), 22);
+
+  // The other window deletes save 0; this window's row for save 0 now names
+  // what was save 1 in the file: nothing is deleted, the list is read again.
+  other->SavesList()->SelectRow(0);
+  ASSERT_EQ(other->SavesList()->RowText(0).substr(0, 10), "100000001 ");
+  QTimer::singleShot(0, [] {
+    if (QMenu* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+      menu->actions().front()->trigger();
+      menu->close();
+    }
+  });
+  other->SavesList()->OpenRowMenu(other->SavesList()->visualRect(other->SavesList()->model()->index(0, 0)).center());
+  IniStore fresh;
+  ASSERT_EQ(fresh.ReadString(MonthFile(), "Sudoku", "Items"), "2");
+  ClickRow(0);
+  ASSERT_EQ(List()->RowText(0).substr(0, 10), "100000001 ");
+  DeleteRowFromMenu(0);
+  EXPECT_EQ(fresh.ReadString(MonthFile(), "Sudoku", "Items"), "2");
+  std::vector<std::string> titles;
+  for (int row = 0; row < List()->RowCount(); ++row)
+    titles.push_back(dlg->saveBook().Entry(List()->RowReference(row))->title);
+  EXPECT_EQ(titles, (std::vector<std::string>{"Sudoku 1, Friday Easy", "Sudoku 2, Friday Hard"}));
+}
+
 // ---------------------------------------------------------------- drawing
 
 // How many pixels of box are within a small distance of colour.
