@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <climits>
@@ -275,14 +276,28 @@ struct IniFileImage {
   std::vector<Line> lines;
   bool finalLineEnd = true;  // whether the last line ends with a line end
   bool crlfStyle = false;    // the file's first line ends in CR LF: new lines do so too
-  // IndexName(section, key) -> the line of the first such key; rebuilt
-  // before the next look-up once a line has been inserted before others.
+  // IndexName(section, key) -> the line of the first such key; built on the
+  // first look-up after the lines have changed.
   std::unordered_map<std::string, std::size_t> keys;
   bool indexStale = false;
   uint64_t generation = 0;  // counts the reads from disk
 
+  // New keys of sections the file has wait here until Merge puts them in
+  // place, all at once: inserting each among the lines at once would cost a
+  // pass over the whole file per key.
+  struct PendingLine {
+    std::size_t before;  // the line it goes in front of
+    Line line;
+  };
+  std::vector<PendingLine> pending;
+  std::unordered_map<std::string, std::size_t> pendingKeys;  // IndexName -> pending
+  std::unordered_map<std::string, std::size_t> insertPoints;  // folded section -> line
+
   void Parse(const std::string& contents) {
     lines.clear();
+    pending.clear();
+    pendingKeys.clear();
+    insertPoints.clear();
     std::size_t start = 0;
     while (start < contents.size()) {
       std::size_t end = contents.find('\n', start);
@@ -324,11 +339,17 @@ struct IniFileImage {
     return keys;
   }
 
-  const Line* Find(const std::string& section, const std::string& key) {
+  Line* Find(const std::string& section, const std::string& key) {
     if (!IsIniName(section, true) || !IsIniName(key, false)) return nullptr;
+    return FindIndexed(IndexName(Fold(section), Fold(key)));
+  }
+
+  Line* FindIndexed(const std::string& indexName) {
     const auto& index = Keys();
-    const auto it = index.find(IndexName(Fold(section), Fold(key)));
-    return it == index.end() ? nullptr : &lines[it->second];
+    if (const auto it = index.find(indexName); it != index.end()) return &lines[it->second];
+    if (const auto it = pendingKeys.find(indexName); it != pendingKeys.end())
+      return &pending[it->second].line;
+    return nullptr;
   }
 
   std::string Serialise() const {
@@ -348,12 +369,9 @@ struct IniFileImage {
   void Set(const std::string& section, const std::string& key, const std::string& value) {
     const std::string wanted = Fold(section);
     const std::string indexName = IndexName(wanted, Fold(key));
-    const auto& index = Keys();
-    const auto found = index.find(indexName);
-    if (found != index.end()) {
-      Line& line = lines[found->second];
-      line.text.resize(line.valueAt);
-      line.text += value;
+    if (Line* line = FindIndexed(indexName)) {
+      line->text.resize(line->valueAt);
+      line->text += value;
       return;
     }
     Line added;
@@ -363,37 +381,64 @@ struct IniFileImage {
     added.name = Fold(key);
     added.valueAt = key.size() + 1;
 
-    // After the last key of the first section of that name, or right after
-    // its header when it has none.
-    std::size_t at = 0;
-    while (at < lines.size() && !(lines[at].kind == Line::Section && lines[at].name == wanted))
-      ++at;
-    if (at < lines.size()) {
-      std::size_t insertAt = at + 1;
-      for (std::size_t i = at + 1; i < lines.size() && lines[i].kind != Line::Section; ++i)
-        if (lines[i].kind == Line::Key) insertAt = i + 1;
-      Insert(insertAt, std::move(added), indexName);
+    const std::size_t before = InsertPoint(wanted);
+    if (before != std::string::npos) {
+      pendingKeys.emplace(indexName, pending.size());
+      pending.push_back({before, std::move(added)});
       return;
     }
+    // A new section goes at the end, its key after it.
+    Merge();
     Line header;
     header.text = "[" + section + "]";
     header.crlf = crlfStyle;
     header.kind = Line::Section;
     header.name = wanted;
-    Insert(lines.size(), std::move(header), "");
-    Insert(lines.size(), std::move(added), indexName);
+    lines.push_back(std::move(header));
+    lines.push_back(std::move(added));
+    finalLineEnd = true;
+    if (!indexStale) keys.emplace(indexName, lines.size() - 1);
+    insertPoints.clear();
   }
 
-  // Lines added at the end keep every index entry valid, which is what a
-  // file of one section sees on every new key.
-  void Insert(std::size_t at, Line line, const std::string& indexName) {
-    if (at == lines.size()) {
-      finalLineEnd = true;
-      lines.push_back(std::move(line));
-      if (!indexName.empty() && !indexStale) keys.emplace(indexName, lines.size() - 1);
-      return;
+  // The line in front of which a new key of the section goes: after the
+  // last key of the first section of that name, or right after its header
+  // when it has none; npos when there is no such section.
+  std::size_t InsertPoint(const std::string& foldedSection) {
+    if (const auto it = insertPoints.find(foldedSection); it != insertPoints.end())
+      return it->second;
+    std::size_t at = 0;
+    while (at < lines.size() &&
+           !(lines[at].kind == Line::Section && lines[at].name == foldedSection))
+      ++at;
+    std::size_t point = std::string::npos;
+    if (at < lines.size()) {
+      point = at + 1;
+      for (std::size_t i = at + 1; i < lines.size() && lines[i].kind != Line::Section; ++i)
+        if (lines[i].kind == Line::Key) point = i + 1;
     }
-    lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(at), std::move(line));
+    insertPoints.emplace(foldedSection, point);
+    return point;
+  }
+
+  // Puts the pending lines in place, in one pass over the file.
+  void Merge() {
+    if (pending.empty()) return;
+    std::stable_sort(pending.begin(), pending.end(),
+                     [](const PendingLine& a, const PendingLine& b) { return a.before < b.before; });
+    std::vector<Line> merged;
+    merged.reserve(lines.size() + pending.size());
+    std::size_t next = 0;
+    for (std::size_t i = 0; i <= lines.size(); ++i) {
+      for (; next < pending.size() && pending[next].before == i; ++next)
+        merged.push_back(std::move(pending[next].line));
+      if (i < lines.size()) merged.push_back(std::move(lines[i]));
+    }
+    if (pending.back().before == lines.size()) finalLineEnd = true;
+    lines = std::move(merged);
+    pending.clear();
+    pendingKeys.clear();
+    insertPoints.clear();
     indexStale = true;
   }
 };
@@ -424,6 +469,7 @@ void IniEdit::ForEachKey(
     const std::string& section,
     const std::function<void(std::string_view key, std::string_view value)>& visit) const {
   if (!IsIniName(section, true)) return;
+  file_.Merge();
   const std::string wanted = Fold(section);
   bool inSection = false;
   for (const Line& line : file_.lines) {
@@ -501,6 +547,7 @@ bool IniStore::Transact(const std::string& path, const std::function<bool(IniEdi
     IniEdit editing(file);
     ok = edit(editing);
     if (ok && editing.changed_) {
+      file.Merge();
       ok = disk_->Replace(path, file.Serialise());
       if (ok) {
         const DiskFile now = disk_->Look(path);

@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <random>
 #include <set>
@@ -320,6 +321,36 @@ TEST(SaveBookHostile, DeleteMovesLongValuesWhole) {
     EXPECT_EQ(file.Value(kSavesSection, "Item 0 B").value_or(""), big);
     EXPECT_EQ(file.Value(kSavesSection, "Item 0 D").value_or(""), "b");
   });
+}
+
+// Saves whose keys are missing every other place, with a section after
+// them: a delete has to add a key line among the others for nearly every
+// save it moves, and still makes one pass over the file.
+TEST(SaveBookHostile, DeleteAmongGapsAndSectionsAfter) {
+  TempDir dir;
+  constexpr int kSaves = 8000;
+  std::string file = "[Sudoku]\nItems=" + std::to_string(kSaves) + "\n";
+  for (int k = 0; k < kSaves; k += 2) file += SaveKey(k, 'D') + "=t" + std::to_string(k) + "\n";
+  file += "[Other]\nItem 1 D=not a save\n";
+  WriteMonth(CurrentPath(dir), file);
+  Program program(dir.path());
+  ASSERT_EQ(program.book.Saves(SaveMonth::Current).size(), static_cast<std::size_t>(kSaves - 1));
+  ListedBook listed(program);
+  const std::size_t first = std::find_if(listed.rows.begin(), listed.rows.end(),
+                                         [&](const ListedRow& row) {
+                                           return program.book.Entry(row.reference)->title == "t0";
+                                         }) -
+                            listed.rows.begin();
+  ASSERT_EQ(listed.DeleteRow(first), SaveBook::DeleteOutcome::Deleted);
+
+  Program restarted(dir.path());
+  const std::vector<SaveEntry>& saves = restarted.book.Saves(SaveMonth::Current);
+  ASSERT_EQ(saves.size(), static_cast<std::size_t>(kSaves - 2));
+  for (int k = 0; k < static_cast<int>(saves.size()); ++k)
+    ASSERT_EQ(saves[k].title, k % 2 ? "t" + std::to_string(k + 1) : "") << k;
+  EXPECT_EQ(IniStore().ReadString(CurrentPath(dir), "Other", "Item 1 D"), "not a save");
+  const std::string after = ReadBytes(CurrentPath(dir));
+  EXPECT_LT(after.find("Item 1 D=t2"), after.find("[Other]"));
 }
 
 // ---------------------------------------------------------------- processes
