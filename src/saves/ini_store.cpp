@@ -288,6 +288,7 @@ struct IniFileImage {
   struct PendingLine {
     std::size_t before;  // the line it goes in front of
     Line line;
+    std::string indexName;
   };
   std::vector<PendingLine> pending;
   std::unordered_map<std::string, std::size_t> pendingKeys;  // IndexName -> pending
@@ -384,7 +385,7 @@ struct IniFileImage {
     const std::size_t before = InsertPoint(wanted);
     if (before != std::string::npos) {
       pendingKeys.emplace(indexName, pending.size());
-      pending.push_back({before, std::move(added)});
+      pending.push_back({before, std::move(added), indexName});
       return;
     }
     // A new section goes at the end, its key after it.
@@ -426,6 +427,19 @@ struct IniFileImage {
     if (pending.empty()) return;
     std::stable_sort(pending.begin(), pending.end(),
                      [](const PendingLine& a, const PendingLine& b) { return a.before < b.before; });
+    if (pending.front().before == lines.size()) {
+      // All at the end, as in a file of one section: every line keeps its
+      // place and the index stays good.
+      for (PendingLine& p : pending) {
+        lines.push_back(std::move(p.line));
+        if (!indexStale) keys.emplace(std::move(p.indexName), lines.size() - 1);
+      }
+      finalLineEnd = true;
+      pending.clear();
+      pendingKeys.clear();
+      insertPoints.clear();
+      return;
+    }
     std::vector<Line> merged;
     merged.reserve(lines.size() + pending.size());
     std::size_t next = 0;
