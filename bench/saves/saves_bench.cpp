@@ -1,5 +1,6 @@
 // Saved positions with large month files: the start-up listing, one Save,
-// and painting the visible rows of the saves list while it scrolls.
+// one Delete, and painting the visible rows of the saves list while it
+// scrolls.
 //
 //   build/bench/saves/kovalo_saves_bench
 #include <benchmark/benchmark.h>
@@ -119,6 +120,26 @@ void BM_Save(benchmark::State& state) {
   state.counters["saves"] = static_cast<double>(book.Saves(SaveMonth::Current).size());
 }
 BENCHMARK(BM_Save)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
+
+// Deleting the first save of a month file of count saves, the costliest
+// place: every save above it moves down one. A Save (not timed) puts one
+// back each time.
+void BM_DeleteFirst(benchmark::State& state) {
+  const std::string& folder = Folder(static_cast<int>(state.range(0)));
+  IniStore store;
+  SaveFiles files(store, folder, StartUp());
+  SaveBook book(files);
+  book.Load();
+  const SaveEntry first = book.Saves(SaveMonth::Current).front();
+  for (auto _ : state) {
+    if (book.Delete(EncodeReference({SaveMonth::Current, 0})) != SaveBook::DeleteOutcome::Deleted)
+      state.SkipWithError("delete failed");
+    state.PauseTiming();
+    book.Save(first.description, first.position, first.answers, first.title);
+    state.ResumeTiming();
+  }
+}
+BENCHMARK(BM_DeleteFirst)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 
 // One frame of scrolling: the list moves one row and paints every visible
 // row. range(0) is the number of rows the list shows (4 in the window as it
