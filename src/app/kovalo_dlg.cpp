@@ -13,15 +13,18 @@
 #include <QTimerEvent>
 #include <QUrl>
 #include <chrono>
+#include <cstdio>
 
 #include "app/about_box.h"
 #include "app/butt.h"
 #include "app/control_table.h"
 #include "app/program_icon.h"
+#include "app/save_row_delegate.h"
 #include "app/tooltip_filter.h"
 #include "download/download.h"
 #include "download/run_state.h"
 #include "saves/qt/saves_list.h"
+#include "saves/save_texts.h"
 #include "solver/solving_aids.h"
 
 namespace kovalo {
@@ -42,7 +45,6 @@ CKovaloDlg::CKovaloDlg(std::string workingFolder, std::time_t startUp)
   board_.replaying = false;
   board_.locked = false;
 
-  dingbatFont_ = QFont("Wingdings", 10);
   CreateMenus();
   client_ = new QWidget(this);
   client_->installEventFilter(this);
@@ -56,6 +58,7 @@ CKovaloDlg::CKovaloDlg(std::string workingFolder, std::time_t startUp)
   LayOutClientArea(kInitialClientWidth, kInitialClientHeight);
 
   saveFiles_.EnsureSavesFolder();
+  LoadSaveFiles();
   board_.userPuzzleCounter = saveFiles_.ReadUserPuzzleCounter();
   board_.writeCount = [this](int counter) { saveFiles_.WriteCount(counter); };
 
@@ -63,6 +66,7 @@ CKovaloDlg::CKovaloDlg(std::string workingFolder, std::time_t startUp)
   board_.OnReset();
   puzzleRequest_ = -1;
 
+  fetchAnswers = [](const std::string& address) { return FetchWithEngine(address, false); };
   openInBrowser = [](const std::string& address) {
     QDesktopServices::openUrl(QUrl(QString::fromStdString(address)));
   };
@@ -115,6 +119,8 @@ void CKovaloDlg::CreateButtons() {
 
 void CKovaloDlg::CreateSavesList() {
   savesList_ = new CSaves(client_);
+  savesList_->setItemDelegate(new SaveRowDelegate(saveBook_, *savesList_, savesList_));
+  connect(savesList_, &CSaves::deleteSaveChosen, this, &CKovaloDlg::OnDeleteSave);
   // The list shows whole rows of 22 pixels only, so it is a little shorter
   // than the room it is given.
   const int frame = 2 * savesList_->frameWidth();
@@ -184,6 +190,8 @@ void CKovaloDlg::OnButton(int controlId) {
     case IDC_RANDOM: OnRandomSudoku(0); break;
     case IDC_UNDO: board_.OnUndo(); break;
     case IDC_REDO: board_.OnRedo(); break;
+    case IDC_SAVE_POSITION: OnSavePosition(); break;
+    case IDC_LOAD_POSITION: OnLoadPosition(); break;
     default:
       if (controlId >= IDC_MONDAY && controlId <= IDC_SUNDAY) {
         OnWeekday(controlId - IDC_MONDAY);
@@ -193,6 +201,97 @@ void CKovaloDlg::OnButton(int controlId) {
       }
       break;
   }
+}
+
+// ---------------------------------------------------------------- saved positions
+
+void CKovaloDlg::LoadSaveFiles() {
+  saveBook_.Load();
+  savesList_->SetRows(saveBook_.Rows());
+  savesList_->SelectRow(savesList_->RowCount() - 1, true);
+}
+
+void CKovaloDlg::OnSavePosition() {
+  const std::string title = Title();
+  const SaveBook::SaveOutcome outcome =
+      saveBook_.Save(DescriptionLine(title, puzzleDate_, clock()),
+                     PositionText(board_, firstSaveFlag_), AnswersText(board_), title);
+  // Nothing was saved: no row, and the next save is still a first save.
+  if (!outcome.written) return;
+  firstSaveFlag_ = 0;
+  int row;
+  if (outcome.relisted) {
+    // Another copy of the program wrote the file too: its saves show up.
+    savesList_->SetRows(saveBook_.Rows());
+    row = savesList_->RowOfReference(outcome.reference);
+  } else {
+    row = savesList_->AddRow(saveBook_.RowOf(outcome.reference));
+  }
+  savesList_->SelectRow(row);
+  savesList_->viewport()->update();
+}
+
+void CKovaloDlg::OnLoadPosition() {
+  const int row = savesList_->SelectedRow();
+  if (row < 0) return;
+  // The entry, not a fresh look at the file, gives the title: another copy
+  // of the program may have moved the saves in the file meanwhile.
+  const SaveEntry* entry = saveBook_.Entry(savesList_->RowReference(row));
+  SetTitle(entry ? entry->title : std::string());
+  puzzleDate_ = PuzzleDateOfRow(savesList_->RowText(row), clock());
+  if (entry) {
+    const SavedPosition position = ReadPositionText(entry->position);
+    const std::array<int, kCells> answers = ReadAnswersText(entry->answers);
+    bool anyStartingNumber = false;
+    int known = 0;
+    for (int k = 0; k < kCells; ++k) {
+      Cell& cell = board_.AtGrid(k / 9, k % 9);
+      cell.text = position.texts[k];
+      cell.savedText = cell.text;
+      cell.status = position.states[k];
+      cell.savedStatus = cell.status;
+      cell.readOnly = cell.status == kSavedStartingNumber;
+      anyStartingNumber = anyStartingNumber || cell.readOnly;
+      cell.answer = answers[k];
+      if (cell.answer != 0) ++known;
+    }
+    board_.locked = anyStartingNumber;
+    firstSaveFlag_ = position.firstSaveFlag != 0 ? 2 : 0;
+    // The answer page of the main weekly site for the puzzle's date. While
+    // a download runs the engine is the worker's, and the answers stay.
+    if (known < kCells && fetchAnswers && !DownloadRunning()) {
+      LocalDate date;
+      if (std::sscanf(puzzleDate_.c_str(), "%d %d %d", &date.month, &date.day, &date.year) == 3) {
+        SetWaitCursor(true);
+        ReadAnswersFromSolutionPage(MainWeeklySolutionAddress(sites_, date), fetchAnswers, *this);
+        SetWaitCursor(false);
+      }
+    }
+  }
+  board_.ClearHistory();
+  Repaint();
+}
+
+void CKovaloDlg::OnDeleteSave() {
+  const int row = savesList_->SelectedRow();
+  if (row < 0) return;
+  const uint32_t deleted = savesList_->RowReference(row);
+  switch (saveBook_.Delete(deleted)) {
+    case SaveBook::DeleteOutcome::Deleted:
+      savesList_->RemoveRow(row);
+      for (int r = 0; r < savesList_->RowCount(); ++r)
+        savesList_->SetRowReference(r, RenumberedReference(savesList_->RowReference(r), deleted));
+      savesList_->SelectRow(row < savesList_->RowCount() ? row : row - 1);
+      break;
+    case SaveBook::DeleteOutcome::Relisted:
+      // The file had changed elsewhere: the list shows it as it is now.
+      savesList_->SetRows(saveBook_.Rows());
+      savesList_->SelectRow(std::min(row, savesList_->RowCount() - 1));
+      break;
+    case SaveBook::DeleteOutcome::Failed:
+      return;
+  }
+  savesList_->viewport()->update();
 }
 
 // ---------------------------------------------------------------- downloads

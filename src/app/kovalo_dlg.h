@@ -3,7 +3,6 @@
 // the player's acts to the core. It is also the core's Screen.
 #pragma once
 
-#include <QFont>
 #include <QMainWindow>
 #include <array>
 #include <atomic>
@@ -20,6 +19,7 @@
 #include "board/qt/cell_widgets.h"
 #include "board/screen.h"
 #include "saves/ini_store.h"
+#include "saves/save_book.h"
 #include "saves/save_files.h"
 #include "sources/download_worker.h"
 #include "sources/sites.h"
@@ -47,6 +47,7 @@ class CKovaloDlg : public QMainWindow, public Screen, public CellHost, public Wo
   QWidget* ClientArea() const { return client_; }
   const std::string& puzzleDate() const { return puzzleDate_; }
   SaveFiles& saveFiles() { return saveFiles_; }
+  const SaveBook& saveBook() const { return saveBook_; }
   int32_t siteBase() const { return siteBase_; }
   int32_t puzzleRequest() const { return puzzleRequest_; }
 
@@ -59,6 +60,9 @@ class CKovaloDlg : public QMainWindow, public Screen, public CellHost, public Wo
   std::chrono::milliseconds randomRetryDelay = kRandomRetryDelay;
   // Opens an address in the desktop's browser.
   std::function<void(const std::string&)> openInBrowser;
+  // Fetches the answer page for Load Position; the program uses the
+  // download engine.
+  FetchPage fetchAnswers;
 
   // Enables or disables the fourteen download controls; enabling first
   // waits until the download engine has ended its transfers.
@@ -117,6 +121,11 @@ class CKovaloDlg : public QMainWindow, public Screen, public CellHost, public Wo
   void OnRandomSudoku(int failedRandomPages);
   Q_INVOKABLE void RunPendingSteps();
   void OnWebsite();
+  // Saved positions.
+  void LoadSaveFiles();
+  void OnSavePosition();
+  void OnLoadPosition();
+  void OnDeleteSave();
   void StartWorker(int failedRandomPages = 0);
   // No step of the worker runs after this; its waits end at once.
   void CloseWorkerGate();
@@ -124,6 +133,7 @@ class CKovaloDlg : public QMainWindow, public Screen, public CellHost, public Wo
   Board board_;
   IniStore iniStore_;
   SaveFiles saveFiles_;
+  SaveBook saveBook_{saveFiles_};
   std::string puzzleDate_;
   int firstSaveFlag_ = 0;
   int32_t siteBase_ = 0;
@@ -144,7 +154,6 @@ class CKovaloDlg : public QMainWindow, public Screen, public CellHost, public Wo
   std::mutex gateMutex_;
   std::condition_variable gateChanged_;
   bool gateClosed_ = false;
-  QFont dingbatFont_;  // the saves list's icon columns are drawn with it
   QWidget* client_ = nullptr;
   std::array<CBigBox*, 9> boxes_{};
   std::array<CButt*, 23> buttons_{};

@@ -2,13 +2,16 @@
 #include "saves/ini_store.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <climits>
 #include <string_view>
+#include <unordered_map>
 
 namespace kovalo {
 
@@ -126,6 +129,38 @@ bool IniDisk::Replace(const std::string& path, const std::string& contents) {
   return ReplaceFileAtomically(path, contents);
 }
 
+int IniDisk::Lock(const std::string& path) {
+  const std::string lockPath = LockFilePath(path);
+  int fd = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0666);
+  // flock needs no write permission: a lock file made by someone else will do.
+  if (fd < 0) fd = ::open(lockPath.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return -1;
+  struct stat st;
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    return -1;
+  }
+  while (::flock(fd, LOCK_EX) != 0) {
+    if (errno != EINTR) {
+      ::close(fd);
+      return -1;
+    }
+  }
+  return fd;
+}
+
+void IniDisk::Unlock(int lock) {
+  if (lock < 0) return;
+  ::flock(lock, LOCK_UN);
+  ::close(lock);
+}
+
+std::string LockFilePath(const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return "." + path + ".lock";
+  return path.substr(0, slash + 1) + "." + path.substr(slash + 1) + ".lock";
+}
+
 bool ReplaceFileAtomically(const std::string& path, const std::string& contents) {
   const std::size_t slash = path.rfind('/');
   const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
@@ -165,9 +200,11 @@ bool ReplaceFileAtomically(const std::string& path, const std::string& contents)
 
 // ---------------------------------------------------------------- parsed file
 
+namespace {
+
 // One line of the file as it stands, without its line end; the name fields
 // tell what the store understood of it.
-struct IniStore::Line {
+struct Line {
   enum Kind { Other, Section, Key };
   std::string text;
   bool crlf = false;       // ended in CR LF; the CR is not part of text
@@ -176,161 +213,40 @@ struct IniStore::Line {
   std::size_t valueAt = 0; // for a key: where the value starts in text
 };
 
-struct IniStore::File {
-  bool loaded = false;
-  FileState state = FileState::Missing;
-  FileStamp stamp;
-  std::vector<Line> lines;
-  bool finalLineEnd = true;  // whether the last line ends with a line end
-  bool crlfStyle = false;    // the file's first line ends in CR LF: new lines do so too
-  // (folded section, folded key) -> the line of the first such key
-  std::map<std::pair<std::string, std::string>, std::size_t> keys;
-
-  void Parse(const std::string& contents) {
-    lines.clear();
-    std::size_t start = 0;
-    while (start < contents.size()) {
-      std::size_t end = contents.find('\n', start);
-      finalLineEnd = end != std::string::npos;
-      if (!finalLineEnd) end = contents.size();
-      Line line;
-      line.text.assign(contents, start, end - start);
-      if (finalLineEnd && !line.text.empty() && line.text.back() == '\r') {
-        line.text.pop_back();
-        line.crlf = true;
-      }
-      lines.push_back(std::move(line));
-      start = end + 1;
-    }
-    if (contents.empty()) finalLineEnd = true;
-    crlfStyle = !lines.empty() && lines.front().crlf;
-    for (Line& line : lines) Classify(line);
-    Index();
+void Classify(Line& line) {
+  const std::string_view text = Trim(line.text);
+  line.kind = Line::Other;
+  if (text.empty() || text.front() == ';') return;
+  if (text.front() == '[') {
+    // A header without its ']' is junk, not a section: what follows stays
+    // in the section before it.
+    const std::size_t close = text.find(']');
+    if (close == std::string_view::npos) return;
+    line.kind = Line::Section;
+    line.name = Fold(Trim(text.substr(1, close - 1)));
+    return;
   }
-
-  static void Classify(Line& line) {
-    const std::string_view text = Trim(line.text);
-    line.kind = Line::Other;
-    if (text.empty() || text.front() == ';') return;
-    if (text.front() == '[') {
-      // A header without its ']' is junk, not a section: what follows stays
-      // in the section before it.
-      const std::size_t close = text.find(']');
-      if (close == std::string_view::npos) return;
-      line.kind = Line::Section;
-      line.name = Fold(Trim(text.substr(1, close - 1)));
-      return;
-    }
-    const std::size_t equals = line.text.find('=');
-    if (equals == std::string::npos) return;
-    const std::string_view key = Trim(std::string_view(line.text).substr(0, equals));
-    if (key.empty()) return;
-    line.kind = Line::Key;
-    line.name = Fold(key);
-    line.valueAt = equals + 1;
-  }
-
-  // Keys before the first section belong to none and are never found.
-  void Index() {
-    keys.clear();
-    const std::string* section = nullptr;
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-      if (lines[i].kind == Line::Section)
-        section = &lines[i].name;
-      else if (lines[i].kind == Line::Key && section)
-        keys.emplace(std::make_pair(*section, lines[i].name), i);
-    }
-  }
-
-  const Line* Find(const std::string& section, const std::string& key) const {
-    if (!IsIniName(section, true) || !IsIniName(key, false)) return nullptr;
-    const auto it = keys.find({Fold(section), Fold(key)});
-    return it == keys.end() ? nullptr : &lines[it->second];
-  }
-
-  std::string Serialise() const {
-    std::string out;
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-      out += lines[i].text;
-      if (i + 1 < lines.size() || finalLineEnd) out += lines[i].crlf ? "\r\n" : "\n";
-    }
-    return out;
-  }
-
-  // The lines with key set to value: the first such key changed in place, or
-  // a new line after the section's last key, or a new section at the end.
-  std::vector<Line> With(const std::string& section, const std::string& key,
-                         const std::string& value, bool& newFinalLineEnd) const {
-    std::vector<Line> result = lines;
-    newFinalLineEnd = finalLineEnd;
-    const auto found = keys.find({Fold(section), Fold(key)});
-    if (found != keys.end()) {
-      Line& line = result[found->second];
-      line.text.resize(line.valueAt);
-      line.text += value;
-      return result;
-    }
-    Line added;
-    added.text = key + "=" + value;
-    added.crlf = crlfStyle;
-    added.kind = Line::Key;
-    added.name = Fold(key);
-    added.valueAt = key.size() + 1;
-
-    // After the last key of the first section of that name, or right after
-    // its header when it has none.
-    const std::string wanted = Fold(section);
-    std::size_t at = 0;
-    while (at < result.size() && !(result[at].kind == Line::Section && result[at].name == wanted))
-      ++at;
-    if (at < result.size()) {
-      std::size_t insertAt = at + 1;
-      for (std::size_t i = at + 1; i < result.size() && result[i].kind != Line::Section; ++i)
-        if (result[i].kind == Line::Key) insertAt = i + 1;
-      if (insertAt == result.size()) newFinalLineEnd = true;
-      result.insert(result.begin() + static_cast<std::ptrdiff_t>(insertAt), std::move(added));
-      return result;
-    }
-    Line header;
-    header.text = "[" + section + "]";
-    header.crlf = crlfStyle;
-    header.kind = Line::Section;
-    header.name = wanted;
-    result.push_back(std::move(header));
-    result.push_back(std::move(added));
-    newFinalLineEnd = true;
-    return result;
-  }
-};
-
-// ---------------------------------------------------------------- the store
-
-IniStore::IniStore() : IniStore(std::make_unique<IniDisk>()) {}
-IniStore::IniStore(std::unique_ptr<IniDisk> disk) : disk_(std::move(disk)) {}
-IniStore::~IniStore() = default;
-
-IniStore::File& IniStore::Load(const std::string& path) {
-  std::unique_ptr<File>& slot = files_[path];
-  if (!slot) slot = std::make_unique<File>();
-  File& file = *slot;
-  const DiskFile now = disk_->Look(path);
-  if (file.loaded && now.state == file.state &&
-      (now.state != FileState::Present || now.stamp == file.stamp))
-    return file;
-  DiskFile read = now.state == FileState::Present ? disk_->Read(path) : now;
-  file.loaded = true;
-  file.state = read.state;
-  file.stamp = read.stamp;
-  file.Parse(read.state == FileState::Present ? read.contents : std::string());
-  return file;
+  const std::size_t equals = line.text.find('=');
+  if (equals == std::string::npos) return;
+  const std::string_view key = Trim(std::string_view(line.text).substr(0, equals));
+  if (key.empty()) return;
+  line.kind = Line::Key;
+  line.name = Fold(key);
+  line.valueAt = equals + 1;
 }
 
-int IniStore::ReadInt(const std::string& path, const std::string& section, const std::string& key,
-                      int defaultValue) {
-  std::lock_guard lock(mutex_);
-  const Line* line = Load(path).Find(section, key);
-  if (!line || line->valueAt == line->text.size()) return defaultValue;
-  std::string_view value = std::string_view(line->text).substr(line->valueAt);
+// Folded section and key in one string: a section name holds no ']', so
+// the separator cannot occur in it.
+std::string IndexName(std::string_view foldedSection, std::string_view foldedKey) {
+  std::string name;
+  name.reserve(foldedSection.size() + 1 + foldedKey.size());
+  name += foldedSection;
+  name += ']';
+  name += foldedKey;
+  return name;
+}
+
+int LeadingInt(std::string_view value) {
   while (!value.empty() && IsBlank(value.front())) value.remove_prefix(1);
   bool negative = false;
   if (!value.empty() && (value.front() == '-' || value.front() == '+')) {
@@ -351,41 +267,321 @@ int IniStore::ReadInt(const std::string& path, const std::string& section, const
   return -number > INT_MAX ? INT_MAX : static_cast<int>(-number);
 }
 
+}  // namespace
+
+struct IniFileImage {
+  bool loaded = false;
+  FileState state = FileState::Missing;
+  FileStamp stamp;
+  std::vector<Line> lines;
+  bool finalLineEnd = true;  // whether the last line ends with a line end
+  bool crlfStyle = false;    // the file's first line ends in CR LF: new lines do so too
+  // IndexName(section, key) -> the line of the first such key; built on the
+  // first look-up after the lines have changed.
+  std::unordered_map<std::string, std::size_t> keys;
+  bool indexStale = false;
+  uint64_t generation = 0;  // counts the reads from disk
+
+  // New keys of sections the file has wait here until Merge puts them in
+  // place, all at once: inserting each among the lines at once would cost a
+  // pass over the whole file per key.
+  struct PendingLine {
+    std::size_t before;  // the line it goes in front of
+    Line line;
+    std::string indexName;
+  };
+  std::vector<PendingLine> pending;
+  std::unordered_map<std::string, std::size_t> pendingKeys;  // IndexName -> pending
+  std::unordered_map<std::string, std::size_t> insertPoints;  // folded section -> line
+
+  void Parse(const std::string& contents) {
+    lines.clear();
+    pending.clear();
+    pendingKeys.clear();
+    insertPoints.clear();
+    std::size_t start = 0;
+    while (start < contents.size()) {
+      std::size_t end = contents.find('\n', start);
+      finalLineEnd = end != std::string::npos;
+      if (!finalLineEnd) end = contents.size();
+      Line line;
+      line.text.assign(contents, start, end - start);
+      if (finalLineEnd && !line.text.empty() && line.text.back() == '\r') {
+        line.text.pop_back();
+        line.crlf = true;
+      }
+      lines.push_back(std::move(line));
+      start = end + 1;
+    }
+    if (contents.empty()) finalLineEnd = true;
+    crlfStyle = !lines.empty() && lines.front().crlf;
+    for (Line& line : lines) Classify(line);
+    // Built on the first look-up: a caller that walks the keys needs none.
+    keys.clear();
+    indexStale = true;
+  }
+
+  // Keys before the first section belong to none and are never found.
+  void Index() {
+    keys.clear();
+    keys.reserve(lines.size());
+    const std::string* section = nullptr;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+      if (lines[i].kind == Line::Section)
+        section = &lines[i].name;
+      else if (lines[i].kind == Line::Key && section)
+        keys.emplace(IndexName(*section, lines[i].name), i);
+    }
+    indexStale = false;
+  }
+
+  const std::unordered_map<std::string, std::size_t>& Keys() {
+    if (indexStale) Index();
+    return keys;
+  }
+
+  Line* Find(const std::string& section, const std::string& key) {
+    if (!IsIniName(section, true) || !IsIniName(key, false)) return nullptr;
+    return FindIndexed(IndexName(Fold(section), Fold(key)));
+  }
+
+  Line* FindIndexed(const std::string& indexName) {
+    const auto& index = Keys();
+    if (const auto it = index.find(indexName); it != index.end()) return &lines[it->second];
+    if (const auto it = pendingKeys.find(indexName); it != pendingKeys.end())
+      return &pending[it->second].line;
+    return nullptr;
+  }
+
+  std::string Serialise() const {
+    std::size_t size = 0;
+    for (const Line& line : lines) size += line.text.size() + 2;
+    std::string out;
+    out.reserve(size);
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+      out += lines[i].text;
+      if (i + 1 < lines.size() || finalLineEnd) out += lines[i].crlf ? "\r\n" : "\n";
+    }
+    return out;
+  }
+
+  // Sets key to value: the first such key changed in place, or a new line
+  // after the section's last key, or a new section at the end.
+  void Set(const std::string& section, const std::string& key, const std::string& value) {
+    const std::string wanted = Fold(section);
+    const std::string indexName = IndexName(wanted, Fold(key));
+    if (Line* line = FindIndexed(indexName)) {
+      line->text.resize(line->valueAt);
+      line->text += value;
+      return;
+    }
+    Line added;
+    added.text = key + "=" + value;
+    added.crlf = crlfStyle;
+    added.kind = Line::Key;
+    added.name = Fold(key);
+    added.valueAt = key.size() + 1;
+
+    const std::size_t before = InsertPoint(wanted);
+    if (before != std::string::npos) {
+      pendingKeys.emplace(indexName, pending.size());
+      pending.push_back({before, std::move(added), indexName});
+      return;
+    }
+    // A new section goes at the end, its key after it.
+    Merge();
+    Line header;
+    header.text = "[" + section + "]";
+    header.crlf = crlfStyle;
+    header.kind = Line::Section;
+    header.name = wanted;
+    lines.push_back(std::move(header));
+    lines.push_back(std::move(added));
+    finalLineEnd = true;
+    if (!indexStale) keys.emplace(indexName, lines.size() - 1);
+    insertPoints.clear();
+  }
+
+  // The line in front of which a new key of the section goes: after the
+  // last key of the first section of that name, or right after its header
+  // when it has none; npos when there is no such section.
+  std::size_t InsertPoint(const std::string& foldedSection) {
+    if (const auto it = insertPoints.find(foldedSection); it != insertPoints.end())
+      return it->second;
+    std::size_t at = 0;
+    while (at < lines.size() &&
+           !(lines[at].kind == Line::Section && lines[at].name == foldedSection))
+      ++at;
+    std::size_t point = std::string::npos;
+    if (at < lines.size()) {
+      point = at + 1;
+      for (std::size_t i = at + 1; i < lines.size() && lines[i].kind != Line::Section; ++i)
+        if (lines[i].kind == Line::Key) point = i + 1;
+    }
+    insertPoints.emplace(foldedSection, point);
+    return point;
+  }
+
+  // Puts the pending lines in place, in one pass over the file.
+  void Merge() {
+    if (pending.empty()) return;
+    std::stable_sort(pending.begin(), pending.end(),
+                     [](const PendingLine& a, const PendingLine& b) { return a.before < b.before; });
+    if (pending.front().before == lines.size()) {
+      // All at the end, as in a file of one section: every line keeps its
+      // place and the index stays good.
+      for (PendingLine& p : pending) {
+        lines.push_back(std::move(p.line));
+        if (!indexStale) keys.emplace(std::move(p.indexName), lines.size() - 1);
+      }
+      finalLineEnd = true;
+      pending.clear();
+      pendingKeys.clear();
+      insertPoints.clear();
+      return;
+    }
+    std::vector<Line> merged;
+    merged.reserve(lines.size() + pending.size());
+    std::size_t next = 0;
+    for (std::size_t i = 0; i <= lines.size(); ++i) {
+      for (; next < pending.size() && pending[next].before == i; ++next)
+        merged.push_back(std::move(pending[next].line));
+      if (i < lines.size()) merged.push_back(std::move(lines[i]));
+    }
+    if (pending.back().before == lines.size()) finalLineEnd = true;
+    lines = std::move(merged);
+    pending.clear();
+    pendingKeys.clear();
+    insertPoints.clear();
+    indexStale = true;
+  }
+};
+
+// ---------------------------------------------------------------- edits
+
+std::optional<std::string_view> IniEdit::Value(const std::string& section,
+                                               const std::string& key) const {
+  const Line* line = file_.Find(section, key);
+  if (!line) return std::nullopt;
+  return std::string_view(line->text).substr(line->valueAt);
+}
+
+int IniEdit::ReadInt(const std::string& section, const std::string& key, int defaultValue) const {
+  const std::optional<std::string_view> value = Value(section, key);
+  if (!value || value->empty()) return defaultValue;
+  return LeadingInt(*value);
+}
+
+std::string IniEdit::ReadString(const std::string& section, const std::string& key,
+                                const std::string& defaultValue) const {
+  const std::optional<std::string_view> value = Value(section, key);
+  return std::string((value ? *value : std::string_view(defaultValue))
+                         .substr(0, kIniValueCapacity - 1));
+}
+
+void IniEdit::ForEachKey(
+    const std::string& section,
+    const std::function<void(std::string_view key, std::string_view value)>& visit) const {
+  if (!IsIniName(section, true)) return;
+  file_.Merge();
+  const std::string wanted = Fold(section);
+  bool inSection = false;
+  for (const Line& line : file_.lines) {
+    if (line.kind == Line::Section) {
+      inSection = line.name == wanted;
+    } else if (line.kind == Line::Key && inSection) {
+      const std::string_view text(line.text);
+      visit(Trim(text.substr(0, line.valueAt - 1)), text.substr(line.valueAt));
+    }
+  }
+}
+
+bool IniEdit::Write(const std::string& section, const std::string& key, const std::string& value) {
+  if (!IsIniName(section, true) || !IsIniName(key, false)) return false;
+  std::string safeValue = value;
+  for (char& c : safeValue)
+    if (c == '\r' || c == '\n') c = ' ';
+  file_.Set(section, key, safeValue);
+  changed_ = true;
+  return true;
+}
+
+uint64_t IniEdit::Generation() const { return file_.generation; }
+
+// ---------------------------------------------------------------- the store
+
+IniStore::IniStore() : IniStore(std::make_unique<IniDisk>()) {}
+IniStore::IniStore(std::unique_ptr<IniDisk> disk) : disk_(std::move(disk)) {}
+IniStore::~IniStore() = default;
+
+IniFileImage& IniStore::Load(const std::string& path) {
+  std::unique_ptr<IniFileImage>& slot = files_[path];
+  if (!slot) slot = std::make_unique<IniFileImage>();
+  IniFileImage& file = *slot;
+  const DiskFile now = disk_->Look(path);
+  if (file.loaded && now.state == file.state &&
+      (now.state != FileState::Present || now.stamp == file.stamp))
+    return file;
+  DiskFile read = now.state == FileState::Present ? disk_->Read(path) : now;
+  file.loaded = true;
+  ++file.generation;
+  file.state = read.state;
+  file.stamp = read.stamp;
+  file.Parse(read.state == FileState::Present ? read.contents : std::string());
+  return file;
+}
+
+int IniStore::ReadInt(const std::string& path, const std::string& section, const std::string& key,
+                      int defaultValue) {
+  std::lock_guard lock(mutex_);
+  return IniEdit(Load(path)).ReadInt(section, key, defaultValue);
+}
+
 std::string IniStore::ReadString(const std::string& path, const std::string& section,
                                  const std::string& key, const std::string& defaultValue) {
   std::lock_guard lock(mutex_);
-  const Line* line = Load(path).Find(section, key);
-  const std::string_view value =
-      line ? std::string_view(line->text).substr(line->valueAt) : std::string_view(defaultValue);
-  return std::string(value.substr(0, kIniValueCapacity - 1));
+  return IniEdit(Load(path)).ReadString(section, key, defaultValue);
 }
 
 bool IniStore::WriteString(const std::string& path, const std::string& section,
                            const std::string& key, const std::string& value) {
   if (!IsIniName(section, true) || !IsIniName(key, false)) return false;
-  std::string safeValue = value;
-  for (char& c : safeValue)
-    if (c == '\r' || c == '\n') c = ' ';
+  return Transact(path, [&](IniEdit& edit) { return edit.Write(section, key, value); });
+}
 
+bool IniStore::Transact(const std::string& path, const std::function<bool(IniEdit&)>& edit) {
   std::lock_guard lock(mutex_);
-  File& file = Load(path);
-  if (file.state == FileState::Unreadable) return false;
-  bool finalLineEnd = true;
-  std::vector<Line> lines = file.With(section, key, safeValue, finalLineEnd);
-  File updated;
-  updated.lines = std::move(lines);
-  updated.finalLineEnd = finalLineEnd;
-  if (!disk_->Replace(path, updated.Serialise())) return false;
+  const int fileLock = disk_->Lock(path);
+  if (fileLock < 0) return false;
+  // Inside the lock nobody else changes the file: as read now, it stays
+  // until the replace below.
+  IniFileImage& file = Load(path);
+  bool ok = file.state != FileState::Unreadable;
+  if (ok) {
+    IniEdit editing(file);
+    ok = edit(editing);
+    if (ok && editing.changed_) {
+      file.Merge();
+      ok = disk_->Replace(path, file.Serialise());
+      if (ok) {
+        const DiskFile now = disk_->Look(path);
+        file.state = now.state;
+        file.stamp = now.stamp;
+        // Should the new file already be gone or replaced, read it afresh
+        // next time.
+        file.loaded = now.state == FileState::Present;
+      }
+    }
+    // The lines in memory hold writes that did not reach the disk.
+    if (!ok && editing.changed_) file.loaded = false;
+  }
+  disk_->Unlock(fileLock);
+  return ok;
+}
 
-  file.lines = std::move(updated.lines);
-  file.finalLineEnd = finalLineEnd;
-  file.Index();
-  const DiskFile now = disk_->Look(path);
-  file.state = now.state;
-  file.stamp = now.stamp;
-  // Should the new file already be gone or replaced, read it afresh next time.
-  file.loaded = now.state == FileState::Present;
-  return true;
+void IniStore::View(const std::string& path, const std::function<void(const IniEdit&)>& read) {
+  std::lock_guard lock(mutex_);
+  read(IniEdit(Load(path)));
 }
 
 }  // namespace kovalo

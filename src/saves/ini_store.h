@@ -29,6 +29,11 @@
 //   keys give the defaults. A path that is not a regular file (a folder, a
 //   FIFO) or cannot be read gives the defaults and refuses writes, so an
 //   unreadable file is never replaced by one holding a single key.
+// * Every change is a read-modify-write under an exclusive lock (flock) on a
+//   lock file beside the file, ".<name>.lock", with the file read afresh
+//   inside the lock when its stamp has changed. Two programs writing the
+//   same file at once therefore never lose each other's keys. Several keys
+//   can be changed in one transaction, which replaces the file once.
 // * All operations are safe to call from several threads: one mutex guards
 //   the cache and is held for the whole of each call.
 #pragma once
@@ -36,10 +41,13 @@
 #include <sys/types.h>
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -79,13 +87,56 @@ class IniDisk {
   virtual DiskFile Read(const std::string& path);
   // Replaces path by a file holding contents; see ReplaceFileAtomically.
   virtual bool Replace(const std::string& path, const std::string& contents);
+  // Takes the exclusive lock that guards path's changes, waiting for it;
+  // returns a descriptor to hand to Unlock, or -1 when it cannot be taken.
+  virtual int Lock(const std::string& path);
+  virtual void Unlock(int lock);
 };
+
+// The lock file that guards path: ".<name>.lock" in the same folder.
+std::string LockFilePath(const std::string& path);
 
 // Writes contents to a new temporary file beside path, fsyncs it and renames
 // it over path, keeping the old file's permission bits. Returns false, with
 // the temporary file removed and path untouched, when any step fails (a
 // missing folder among them).
 bool ReplaceFileAtomically(const std::string& path, const std::string& contents);
+
+class IniStore;
+struct IniFileImage;  // a file parsed into lines, private to the store
+
+// One file as a transaction or a view sees it: reads give what the file
+// holds at that moment, together with the transaction's own writes.
+class IniEdit {
+ public:
+  // The value exactly as it stands, not cut; nothing when the key is missing.
+  std::optional<std::string_view> Value(const std::string& section, const std::string& key) const;
+  // As IniStore::ReadInt and IniStore::ReadString.
+  int ReadInt(const std::string& section, const std::string& key, int defaultValue) const;
+  std::string ReadString(const std::string& section, const std::string& key,
+                         const std::string& defaultValue = "") const;
+  // Calls visit with the name (as written in the file, without the blanks
+  // around it) and the value of every key line in section, in file order.
+  // A name may come more than once (in any case); Value finds the first.
+  void ForEachKey(const std::string& section,
+                  const std::function<void(std::string_view key, std::string_view value)>& visit)
+      const;
+  // Sets a key as IniStore::WriteString does, in memory until the
+  // transaction ends. False, with nothing changed, for a name the file
+  // cannot hold.
+  bool Write(const std::string& section, const std::string& key, const std::string& value);
+
+  // Changes whenever the store reads the file from disk, which it does only
+  // when someone else has changed it: equal generations of one path in one
+  // store mean that nobody else has written it in between.
+  uint64_t Generation() const;
+
+ private:
+  friend class IniStore;
+  explicit IniEdit(IniFileImage& file) : file_(file) {}
+  IniFileImage& file_;
+  bool changed_ = false;
+};
 
 class IniStore {
  public:
@@ -110,20 +161,31 @@ class IniStore {
 
   // Sets the key's value, adding the key after the last key of the section,
   // or the section at the end of the file, when missing; creates the file
-  // but not its folder. False when the file cannot be replaced (a missing
-  // folder), exists but cannot be read, or when section or key is not a
+  // but not its folder. One transaction (see Transact). False when the file
+  // cannot be locked or replaced (a missing folder), exists but cannot be read, or when section or key is not a
   // name the file can hold (see IsIniName); the file is then unchanged.
   bool WriteString(const std::string& path, const std::string& section, const std::string& key,
                    const std::string& value);
 
+  // Runs edit on the file as it stands on disk, under the file's lock. When
+  // edit returns true and has written anything, the file is replaced once,
+  // atomically, before the lock is let go. Returns true when that replace
+  // (if any) succeeded and edit returned true. False, with file and cache as
+  // they were and edit not called, when the lock cannot be taken or the
+  // file exists but cannot be read; false when edit returns false (its
+  // writes are dropped) or the replace fails.
+  bool Transact(const std::string& path, const std::function<bool(IniEdit&)>& edit);
+
+  // Calls read with the file as it stands (fresh against its stamp), without
+  // taking the lock. An unreadable file looks empty.
+  void View(const std::string& path, const std::function<void(const IniEdit&)>& read);
+
  private:
-  struct Line;
-  struct File;
-  File& Load(const std::string& path);  // the cached file, fresh against its stamp
+  IniFileImage& Load(const std::string& path);  // the cached file, fresh against its stamp
 
   std::mutex mutex_;
   std::unique_ptr<IniDisk> disk_;
-  std::map<std::string, std::unique_ptr<File>> files_;
+  std::map<std::string, std::unique_ptr<IniFileImage>> files_;
 };
 
 // Whether name can be written as a section name (isSection) or a key name and

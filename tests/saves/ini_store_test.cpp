@@ -536,5 +536,148 @@ TEST(IniStoreThreads, ConcurrentWritersLoseNoKey) {
   }
 }
 
+// ---------------------------------------------------------------- transactions
+
+class RecordingDisk : public IniDisk {
+ public:
+  int replaces = 0, locks = 0, reads = 0;
+  bool failLock = false;
+  bool Replace(const std::string& path, const std::string& contents) override {
+    ++replaces;
+    return IniDisk::Replace(path, contents);
+  }
+  DiskFile Read(const std::string& path) override {
+    ++reads;
+    return IniDisk::Read(path);
+  }
+  int Lock(const std::string& path) override {
+    ++locks;
+    return failLock ? -1 : IniDisk::Lock(path);
+  }
+};
+
+TEST(IniStoreTransaction, SeveralKeysOneReplaceOrNone) {
+  TempDir dir;
+  const std::string path = dir / "f.ini";
+  WriteBytes(path, "[Sudoku]\r\nItems=1\r\nItem 0 A=a\r\n");
+  auto disk = std::make_unique<RecordingDisk>();
+  RecordingDisk& seen = *disk;
+  IniStore store(std::move(disk));
+
+  struct Step {
+    std::string name;
+    bool accept;
+    bool failLock;
+    bool expected;
+    int replaces;  // after the step
+    std::string file;
+  };
+  const std::string before = "[Sudoku]\r\nItems=1\r\nItem 0 A=a\r\n";
+  const std::string after =
+      "[Sudoku]\r\nItems=2\r\nItem 0 A=a\r\nItem 1 A= b\r\nItem 1 B=c\r\n[Other]\r\nX=y\r\n";
+  const std::vector<Step> steps = {
+      {"edit declines: nothing written", false, false, false, 0, before},
+      {"no lock: edit not called", true, true, false, 0, before},
+      {"accepted: one replace", true, false, true, 1, after},
+  };
+  for (const Step& step : steps) {
+    SCOPED_TRACE(step.name);
+    seen.failLock = step.failLock;
+    bool called = false;
+    const bool ok = store.Transact(path, [&](IniEdit& file) {
+      called = true;
+      EXPECT_EQ(file.ReadInt("Sudoku", "Items", 0), 1);
+      EXPECT_TRUE(file.Write("Sudoku", "Items", "2"));
+      EXPECT_TRUE(file.Write("Sudoku", "Item 1 A", " b"));
+      EXPECT_TRUE(file.Write("Sudoku", "Item 1 B", "c"));
+      EXPECT_TRUE(file.Write("Other", "X", "y"));
+      EXPECT_FALSE(file.Write("Sudoku", "=bad", "z"));
+      // Reads inside see the writes before they reach the disk.
+      EXPECT_EQ(file.ReadString("Sudoku", "Item 1 A"), " b");
+      return step.accept;
+    });
+    EXPECT_EQ(ok, step.expected);
+    EXPECT_EQ(called, !step.failLock);
+    EXPECT_EQ(seen.replaces, step.replaces);
+    EXPECT_EQ(ReadBytes(path), step.file);
+    // Memory agrees with the file.
+    EXPECT_EQ(store.ReadString(path, "Sudoku", "Items"), step.expected ? "2" : "1");
+  }
+  EXPECT_EQ(store.ReadString(path, "Other", "X"), "y");
+  // A transaction that writes nothing replaces nothing.
+  EXPECT_TRUE(store.Transact(path, [](IniEdit&) { return true; }));
+  EXPECT_EQ(seen.replaces, 1);
+}
+
+TEST(IniStoreTransaction, ChangesElsewhereAreReadInsideTheLockAndCountedAsGenerations) {
+  TempDir dir;
+  const std::string path = dir / "f.ini";
+  auto disk = std::make_unique<RecordingDisk>();
+  RecordingDisk& seen = *disk;
+  IniStore mine(std::move(disk)), theirs;
+  ASSERT_TRUE(mine.WriteString(path, "Sudoku", "Items", "1"));
+  uint64_t generation = 0;
+  mine.View(path, [&](const IniEdit& file) { generation = file.Generation(); });
+  ASSERT_TRUE(mine.WriteString(path, "Sudoku", "Count", "10001"));
+  mine.View(path, [&](const IniEdit& file) {
+    EXPECT_EQ(file.Generation(), generation) << "own writes are no change from elsewhere";
+  });
+
+  ASSERT_TRUE(theirs.WriteString(path, "Sudoku", "Items", "7"));
+  ASSERT_TRUE(mine.Transact(path, [&](IniEdit& file) {
+    EXPECT_NE(file.Generation(), generation);
+    EXPECT_EQ(file.ReadInt("Sudoku", "Items", 0), 7);
+    return file.Write("Sudoku", "Items", std::to_string(file.ReadInt("Sudoku", "Items", 0) + 1));
+  }));
+  EXPECT_EQ(theirs.ReadInt(path, "Sudoku", "Items", 0), 8);
+  EXPECT_EQ(theirs.ReadInt(path, "Sudoku", "Count", 0), 10001);
+  EXPECT_GE(seen.locks, 3);
+  EXPECT_TRUE(std::filesystem::exists(dir / ".f.ini.lock"));
+  EXPECT_EQ(LockFilePath("/a/b/Sudoku 12-2026.ini"), "/a/b/.Sudoku 12-2026.ini.lock");
+  EXPECT_EQ(LockFilePath("f.ini"), ".f.ini.lock");
+
+  // Keys as the file holds them, in file order, duplicates included.
+  WriteBytes(path, "[Sudoku]\n Items = 3\nitem 0 a=x\n[Other]\nk=v\n[sudoku]\nITEMS=9\n");
+  std::vector<std::string> keys;
+  mine.View(path, [&](const IniEdit& file) {
+    file.ForEachKey("SUDOKU", [&](std::string_view key, std::string_view value) {
+      keys.push_back(std::string(key) + "=" + std::string(value));
+    });
+    EXPECT_EQ(file.ReadString("Sudoku", "items"), " 3");
+  });
+  EXPECT_EQ(keys, (std::vector<std::string>{"Items= 3", "item 0 a=x", "ITEMS=9"}));
+}
+
+// Two processes adding one to a counter many times: under the lock, with
+// the file read afresh each time, no increment is lost.
+TEST(IniStoreTransaction, TwoProcessesCountingLoseNoIncrement) {
+  TempDir dir;
+  const std::string path = dir / "f.ini";
+  ASSERT_TRUE(IniStore().WriteString(path, "Sudoku", "Items", "0"));
+  constexpr int kEach = 150;
+  std::vector<pid_t> children;
+  for (int c = 0; c < 2; ++c) {
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      IniStore store;
+      for (int i = 0; i < kEach; ++i)
+        if (!store.Transact(path, [](IniEdit& file) {
+              return file.Write("Sudoku", "Items",
+                                std::to_string(file.ReadInt("Sudoku", "Items", 0) + 1));
+            }))
+          ::_exit(1);
+      ::_exit(0);
+    }
+    children.push_back(child);
+  }
+  for (pid_t child : children) {
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  }
+  EXPECT_EQ(IniStore().ReadInt(path, "Sudoku", "Items", 0), 2 * kEach);
+}
+
 }  // namespace
 }  // namespace kovalo

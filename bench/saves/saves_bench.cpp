@@ -1,0 +1,184 @@
+// Saved positions with large month files: the start-up listing, one Save,
+// one Delete, and painting the visible rows of the saves list while it
+// scrolls.
+//
+//   build/bench/saves/kovalo_saves_bench
+#include <benchmark/benchmark.h>
+#include <stdlib.h>
+
+#include <QApplication>
+#include <QImage>
+#include <QPainter>
+#include <QScrollBar>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <memory>
+
+#include "app/save_row_delegate.h"
+#include "saves/qt/saves_list.h"
+#include "saves/save_book.h"
+
+namespace kovalo {
+namespace {
+
+std::time_t StartUp() {
+  std::tm fields{};
+  fields.tm_year = 2026 - 1900;
+  fields.tm_mon = 11;
+  fields.tm_mday = 7;
+  fields.tm_hour = 14;
+  fields.tm_isdst = -1;
+  return std::mktime(&fields);
+}
+
+// One month file of count saves, as a long month of play leaves it: puzzles
+// saved a few times each, boards partly solved, candidates left here and
+// there.
+std::string MonthFile(int count, int month) {
+  std::string file = "[Sudoku]\r\nCount=10000\r\nItems=" + std::to_string(count) + "\r\n";
+  for (int k = 0; k < count; ++k) {
+    const int puzzle = 1000 + k / 4;
+    std::string position, states, answers;
+    for (int cell = 0; cell < 81; ++cell) {
+      const int digit = (cell * 7 + k) % 9 + 1;
+      position += (cell % 5 == 0) ? "" : (cell % 3 == 0 ? "1357" : std::to_string(digit));
+      position += ' ';
+      states += std::to_string(cell % 4 == 0 ? 33 : 2) + " ";
+      answers += std::to_string(digit) + " ";
+    }
+    answers.pop_back();
+    const std::string n = std::to_string(k);
+    char description[96];
+    std::snprintf(description, sizeof description, "%d %02d/%02d/26 ,PM,%02d:%02d:%02d PM %d+",
+                  puzzle, month, k % 28 + 1, k % 12 + 1, k % 60, (k * 7) % 60, k % 5);
+    file += "Item " + n + " A=" + description + "\r\n";
+    file += "Item " + n + " B=" + position + states + (k % 4 == 0 ? "1" : "0") + "\r\n";
+    file += "Item " + n + " C=" + answers + "\r\n";
+    file += "Item " + n + " D=Sudoku " + std::to_string(puzzle) + ", Thursday Medium\r\n";
+  }
+  return file;
+}
+
+// A working folder with both months' files of count saves each.
+const std::string& Folder(int count) {
+  static std::map<int, std::string> folders;
+  std::string& folder = folders[count];
+  if (folder.empty()) {
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / "kovalo-saves-bench-XXXXXX").string();
+    if (!::mkdtemp(pattern.data())) std::abort();
+    folder = pattern + "/";
+    std::filesystem::create_directories(folder + "Saves");
+    std::ofstream(folder + "Saves/Sudoku 12-2026.ini", std::ios::binary) << MonthFile(count, 12);
+    std::ofstream(folder + "Saves/Sudoku 11-2026.ini", std::ios::binary) << MonthFile(count, 11);
+  }
+  return folder;
+}
+
+void RemoveFolders() {
+  std::error_code ignored;
+  for (int count : {1000, 10000}) std::filesystem::remove_all(Folder(count), ignored);
+}
+
+// The start-up listing as the main window does it: both files read by a
+// fresh store, the book's rows sorted into the list, the last row selected
+// and scrolled to the top.
+void BM_StartUpListing(benchmark::State& state) {
+  const std::string& folder = Folder(static_cast<int>(state.range(0)));
+  CSaves list(nullptr);
+  list.resize(729, 88);
+  for (auto _ : state) {
+    IniStore store;
+    SaveFiles files(store, folder, StartUp());
+    SaveBook book(files);
+    book.Load();
+    list.SetRows(book.Rows());
+    list.SelectRow(list.RowCount() - 1, true);
+    benchmark::DoNotOptimize(list.RowCount());
+  }
+  state.counters["rows"] = static_cast<double>(list.RowCount());
+}
+BENCHMARK(BM_StartUpListing)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
+
+// One Save into a month file that already holds count saves: the locked
+// read-modify-write and the atomic, synced replace of the whole file.
+void BM_Save(benchmark::State& state) {
+  const std::string& folder = Folder(static_cast<int>(state.range(0)));
+  IniStore store;
+  SaveFiles files(store, folder, StartUp());
+  SaveBook book(files);
+  book.Load();
+  const std::string position = book.Saves(SaveMonth::Current).front().position;
+  const std::string answers = book.Saves(SaveMonth::Current).front().answers;
+  for (auto _ : state) {
+    const SaveBook::SaveOutcome outcome =
+        book.Save("1234 12/03/26 ,PM,02:05:09 PM 4+", position, answers,
+                  "Sudoku 1234, Thursday Medium");
+    if (!outcome.written) state.SkipWithError("save failed");
+  }
+  state.counters["saves"] = static_cast<double>(book.Saves(SaveMonth::Current).size());
+}
+BENCHMARK(BM_Save)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
+
+// Deleting the first save of a month file of count saves, the costliest
+// place: every save above it moves down one. A Save (not timed) puts one
+// back each time.
+void BM_DeleteFirst(benchmark::State& state) {
+  const std::string& folder = Folder(static_cast<int>(state.range(0)));
+  IniStore store;
+  SaveFiles files(store, folder, StartUp());
+  SaveBook book(files);
+  book.Load();
+  const SaveEntry first = book.Saves(SaveMonth::Current).front();
+  for (auto _ : state) {
+    if (book.Delete(EncodeReference({SaveMonth::Current, 0})) != SaveBook::DeleteOutcome::Deleted)
+      state.SkipWithError("delete failed");
+    state.PauseTiming();
+    book.Save(first.description, first.position, first.answers, first.title);
+    state.ResumeTiming();
+  }
+}
+BENCHMARK(BM_DeleteFirst)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
+
+// One frame of scrolling: the list moves one row and paints every visible
+// row. range(0) is the number of rows the list shows (4 in the window as it
+// opens; 40 in a list made taller).
+void BM_PaintVisibleRows(benchmark::State& state) {
+  const int visible = static_cast<int>(state.range(0));
+  IniStore store;
+  SaveFiles files(store, Folder(10000), StartUp());
+  SaveBook book(files);
+  book.Load();
+  CSaves list(nullptr);
+  list.setItemDelegate(new SaveRowDelegate(book, list, &list));
+  list.SetRows(book.Rows());
+  list.resize(729, visible * CSaves::kRowHeight + 2 * list.frameWidth());
+  list.SelectRow(list.RowCount() / 2);
+  QImage frame(list.viewport()->size(), QImage::Format_RGB32);
+  int top = 0;
+  for (auto _ : state) {
+    top = (top + 1) % (list.RowCount() - visible);
+    list.verticalScrollBar()->setValue(top);
+    list.viewport()->render(&frame);
+  }
+  // The frame holds rows, not the bare list.
+  const QColor drawn = frame.pixelColor(600, CSaves::kRowHeight / 2);
+  if (drawn != QColor(192, 192, 192) && drawn != QColor(0, 128, 192))
+    state.SkipWithError("no rows were painted");
+  state.counters["rows"] = visible;
+}
+BENCHMARK(BM_PaintVisibleRows)->Arg(4)->Arg(40)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+}  // namespace kovalo
+
+int main(int argc, char** argv) {
+  setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  QApplication app(argc, argv);
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  kovalo::RemoveFolders();
+  return 0;
+}
