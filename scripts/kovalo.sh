@@ -60,6 +60,7 @@ case "${1:-}" in
     QT_QPA_PLATFORM=offscreen ctest --test-dir "$build" --output-on-failure -j "$(nproc)"
     ;;
   bench)
+    packages+=(qqwing)  # the generation benchmark's peer
     install_missing
     configure_and_build
     for b in "$build"/bench/*/kovalo_*_bench; do
