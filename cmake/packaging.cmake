@@ -12,6 +12,6 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION games)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-  "Play and solve 9 x 9 Sudoku puzzles.\nOne window with the board, solving aids and saved positions; daily\nand random puzzles come from the bundled puzzle sites (kovalo-sites),\nwhich need no internet connection.")
+  "One window with the board, solving aids and saved positions; daily\nand random puzzles come from the bundled puzzle sites (kovalo-sites),\nwhich need no internet connection.")
 set(CPACK_STRIP_FILES ON)
 include(CPack)
