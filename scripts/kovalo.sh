@@ -4,6 +4,7 @@
 #   scripts/kovalo.sh test    install what is missing, build, run the threaded tests
 #                             under ThreadSanitizer, then every test
 #   scripts/kovalo.sh bench   install what is missing, build, run the benchmarks
+#   scripts/kovalo.sh package install what is missing, build, make build/kovalo_*.deb
 # Running it again is harmless: packages already there are not fetched again
 # and the build only redoes what changed.
 set -euo pipefail
@@ -16,6 +17,8 @@ tsan_build="$top/build-tsan"
 tsan_targets=(kovalo_download_tests kovalo_download_helper sources_test kovalo_download_window_tests)
 packages=(g++ cmake ninja-build pkg-config qt6-base-dev libcurl4-openssl-dev libcpp-httplib-dev
           libgtest-dev libgmock-dev libbenchmark-dev)
+# The install tree's test validates the desktop entry, the metainfo and the manual pages.
+packages+=(desktop-file-utils appstream man-db)
 
 install_missing() {
   local missing=()
@@ -34,6 +37,16 @@ configure_and_build() {
     cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
   fi
   cmake --build "$build" -j "$(nproc)"
+}
+
+# The Debian package, from the install rules; dpkg-shlibdeps (dpkg-dev) works
+# out its dependencies from the programs.
+build_package() {
+  packages+=(dpkg-dev)
+  install_missing
+  configure_and_build
+  (cd "$build" && cpack -G DEB)
+  ls -l "$build"/kovalo_*.deb
 }
 
 case "${1:-}" in
@@ -68,8 +81,11 @@ case "${1:-}" in
       QT_QPA_PLATFORM=offscreen "$b"
     done
     ;;
+  package)
+    build_package
+    ;;
   *)
-    echo "usage: $0 run|test|bench" >&2
+    echo "usage: $0 run|test|bench|package" >&2
     exit 2
     ;;
 esac

@@ -1,39 +1,32 @@
 #include "app/kovalo_app.h"
 
-#include <unistd.h>
-
+#include <QMessageBox>
 #include <memory>
-#include <string>
 
 #include "app/kovalo_dlg.h"
+#include "app/program_icon.h"
 
 namespace kovalo {
 
 CKovaloApp::CKovaloApp(int& argc, char** argv) : QApplication(argc, argv) {
   setApplicationName("Kovalo");
+  setDesktopFileName(KOVALO_APP_ID);  // the desktop entry that started us, for the shell's icon
+  setWindowIcon(ProgramIcon());
   setQuitOnLastWindowClosed(true);
 }
 
-namespace {
-
-// The process's current folder, read once, with a trailing '/'.
-std::string WorkingFolder() {
-  std::string folder;
-  if (char* cwd = getcwd(nullptr, 0)) {
-    folder = cwd;
-    free(cwd);
-  }
-  if (folder.empty() || folder.back() != '/') folder += '/';
-  return folder;
-}
-
-}  // namespace
-
-int CKovaloApp::Run() {
-  auto dialog = std::make_unique<CKovaloDlg>(WorkingFolder());
+int CKovaloApp::Run(const std::string& workingFolder) {
+  auto dialog = std::make_unique<CKovaloDlg>(workingFolder);
   dialog->show();
   // Closing the main window ends the loop and the program.
   return exec();
+}
+
+int CKovaloApp::ShowNoDataFolder() {
+  QMessageBox::critical(nullptr, "Kovalo",
+                        "The data folder for the saves cannot be made.\n"
+                        "Set XDG_DATA_HOME or HOME to a folder you can write.");
+  return 1;
 }
 
 }  // namespace kovalo

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QApplication>
+#include <string>
 
 namespace kovalo {
 
@@ -10,7 +11,10 @@ class CKovaloApp : public QApplication {
   Q_OBJECT
  public:
   CKovaloApp(int& argc, char** argv);
-  int Run();
+  // workingFolder ends in '/': the Saves folder is made below it.
+  int Run(const std::string& workingFolder);
+  // Says that the data folder cannot be made; returns the exit status.
+  int ShowNoDataFolder();
 };
 
 }  // namespace kovalo

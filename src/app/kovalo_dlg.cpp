@@ -120,6 +120,9 @@ void CKovaloDlg::CreateButtons() {
 void CKovaloDlg::CreateSavesList() {
   savesList_ = new CSaves(client_);
   savesList_->setItemDelegate(new SaveRowDelegate(saveBook_, *savesList_, savesList_));
+  savesList_->SetSpokenRow([this](const ListedRow& row) {
+    return SpokenSaveRow(row.text, saveBook_.Entry(row.reference));
+  });
   connect(savesList_, &CSaves::deleteSaveChosen, this, &CKovaloDlg::OnDeleteSave);
   // The list shows whole rows of 22 pixels only, so it is a little shorter
   // than the room it is given.
@@ -456,6 +459,9 @@ Reply CKovaloDlg::ShowMessage(const std::string& text, const std::string& captio
                   QString::fromStdString(text),
                   buttons == Buttons::Ok ? QMessageBox::Ok : QMessageBox::Yes | QMessageBox::No,
                   parent);
+  // The verdicts and questions have no caption: the text is the box's name.
+  box.setAccessibleName(QString::fromStdString(caption.empty() ? text : caption));
+  box.setAccessibleDescription(QString::fromStdString(text));
   raise();
   activateWindow();
   const int reply = box.exec();

@@ -1,7 +1,37 @@
 // Kovalo: play and solve 9 x 9 Sudoku puzzles.
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "app/command_line.h"
 #include "app/kovalo_app.h"
+#include "saves/data_folder.h"
+#include "saves/save_files.h"
 
 int main(int argc, char** argv) {
+  // The program's own options first: --help and --version need no display.
+  const kovalo::CommandLine line = kovalo::ReadCommandLine(argc, argv);
+  switch (line.action) {
+    case kovalo::CommandLine::Action::Help:
+      std::fputs(kovalo::HelpText().c_str(), stdout);
+      return 0;
+    case kovalo::CommandLine::Action::Version:
+      std::fputs(kovalo::VersionText().c_str(), stdout);
+      return 0;
+    case kovalo::CommandLine::Action::Error:
+      std::fprintf(stderr, "kovalo: %s\nTry 'kovalo --help'.\n", line.error.c_str());
+      return 2;
+    case kovalo::CommandLine::Action::Run:
+      break;
+  }
+  const std::string folder =
+      kovalo::ChooseWorkingFolder(line.dataFolder, std::getenv("XDG_DATA_HOME"),
+                                  std::getenv("HOME"), kovalo::CurrentFolder());
   kovalo::CKovaloApp app(argc, argv);
-  return app.Run();
+  if (folder.empty()) return app.ShowNoDataFolder();
+  // The worker's relative scratch name then names a file in the same folder
+  // as the saves, one the user can write.
+  if (line.dataFolder && ::chdir(folder.c_str()) != 0) return app.ShowNoDataFolder();
+  return app.Run(folder);
 }

@@ -1,4 +1,4 @@
-// The program icon: a small drawn Sudoku grid.
+// The program icon: a Sudoku grid, drawn once as data/icons/kovalo.svg.
 #pragma once
 
 #include <QIcon>

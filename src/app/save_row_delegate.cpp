@@ -81,6 +81,29 @@ void DrawCross(QPainter& painter, const QRectF& box, const QColor& colour) {
   painter.restore();
 }
 
+std::string SpokenSaveRow(const std::string& text, const SaveEntry* entry) {
+  const RowColumns columns = ReadRowText(text);
+  if (columns.shape == RowColumns::WholeText) return columns.whole;
+  std::string spoken = "Number " + columns.number + ", " + columns.date;
+  if (columns.shape != RowColumns::AllColumns) return spoken;
+  spoken += ", " + columns.time;
+  if (columns.firstSave) spoken += ", first save";
+  if (columns.weekday >= 0) spoken += std::string(", ") + RowWeekdayName(columns.weekday);
+  const std::string title = entry ? entry->title : std::string();
+  const std::string site = TitleWord(title, 0);
+  if (!site.empty()) spoken += ", site " + site;
+  const std::string level = TitleWord(title, 3);
+  if (LevelShown(level)) spoken += ", level " + level;
+  const SaveChecks checks = entry ? entry->Checks() : SaveChecks{};
+  spoken += checks.answersKnown ? ", answers known" : ", no answers";
+  switch (checks.completion) {
+    case Completion::CompletedCorrect: spoken += ", completed correctly"; break;
+    case Completion::FilledNotVerifiable: spoken += ", filled, not verifiable"; break;
+    case Completion::NotCompleted: spoken += ", not completed"; break;
+  }
+  return spoken;
+}
+
 void DrawSaveRow(QPainter& painter, const QRect& rect, const std::string& text,
                  const SaveEntry* entry, bool groupRow, bool selected) {
   painter.save();

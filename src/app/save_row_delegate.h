@@ -20,6 +20,10 @@ class CSaves;
 void DrawSaveRow(QPainter& painter, const QRect& rect, const std::string& text,
                  const SaveEntry* entry, bool groupRow, bool selected);
 
+// The row in words, as a screen reader says it: the columns that DrawSaveRow
+// draws, the symbols named.
+std::string SpokenSaveRow(const std::string& text, const SaveEntry* entry);
+
 // The symbols of the first-save, answers and completion columns, each filling
 // box.
 void DrawNumberedDisc(QPainter& painter, const QRectF& box, const QColor& colour,

@@ -64,6 +64,23 @@ CSmallBox::CSmallBox(Cell& cell, CellHost& host, CBigBox* box)
   // moving the focus, and mousePressEvent gives it for the other buttons.
   setFocusPolicy(Qt::TabFocus);
   connect(this, &QTextEdit::textChanged, this, &CSmallBox::OnTextChanged);
+  const CellPlace place = cell_.Place();
+  setAccessibleName(
+      QString("Row %1, column %2").arg(place.GridRow() + 1).arg(place.GridCol() + 1));
+  UpdateAccessibleDescription();
+}
+
+QString CandidatesDescription(const QString& text, bool startingNumber) {
+  if (text.isEmpty()) return "Empty";
+  if (startingNumber) return "Starting number " + text;
+  QStringList digits;
+  for (QChar c : text) digits << QString(c);
+  return (text.size() == 1 ? "Digit " : "Candidates ") + digits.join(' ');
+}
+
+void CSmallBox::UpdateAccessibleDescription() {
+  const QString description = CandidatesDescription(toPlainText(), cell_.readOnly);
+  if (accessibleDescription() != description) setAccessibleDescription(description);
 }
 
 bool CSmallBox::Sync() {
@@ -79,6 +96,7 @@ bool CSmallBox::Sync() {
     setReadOnly(cell_.readOnly);
     changed = true;
   }
+  if (changed) UpdateAccessibleDescription();
   return ApplyColours(ColoursOf(cell_.status, host_.BoardLocked(), host_.BoardChecking())) ||
          changed;
 }
@@ -96,6 +114,7 @@ bool CSmallBox::ApplyColours(const CellColours& colours) {
 }
 
 void CSmallBox::OnTextChanged() {
+  UpdateAccessibleDescription();
   host_.CellEdited(cell_, toPlainText().toLatin1().toStdString());
 }
 

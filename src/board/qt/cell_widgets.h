@@ -26,6 +26,13 @@ class CellHost {
   virtual bool BoardChecking() const = 0;
 };
 
+// What a screen reader says of a cell beside its name ("Row 1, column 2")
+// and its value (the text): "Empty", "Digit 5", "Candidates 1 3 7" or
+// "Starting number 5".
+QString CandidatesDescription(const QString& text, bool startingNumber);
+
+// Every cell's accessible name is "Row r, column c" (1-based), its value its
+// text, its description the text in words.
 class CSmallBox : public QTextEdit {
   Q_OBJECT
  public:
@@ -54,6 +61,7 @@ class CSmallBox : public QTextEdit {
  private:
   void OnTextChanged();
   bool ApplyColours(const CellColours& colours);
+  void UpdateAccessibleDescription();
 
   Cell& cell_;
   CellHost& host_;

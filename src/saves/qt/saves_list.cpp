@@ -24,6 +24,10 @@ QVariant SavesModel::data(const QModelIndex& index, int role) const {
   const ListedRow& row = rows_[index.row()];
   if (role == Qt::DisplayRole)
     return QString::fromLatin1(row.text.data(), static_cast<qsizetype>(row.text.size()));
+  if (role == Qt::AccessibleTextRole) {
+    const std::string spoken = spokenRow ? spokenRow(row) : row.text;
+    return QString::fromLatin1(spoken.data(), static_cast<qsizetype>(spoken.size()));
+  }
   if (role == Qt::UserRole) return QVariant::fromValue(row.reference);
   return {};
 }

@@ -7,6 +7,7 @@
 #include <QAbstractListModel>
 #include <QListView>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -31,6 +32,10 @@ class SavesModel : public QAbstractListModel {
   const ListedRow& Row(int row) const { return rows_[row]; }
   void SetReference(int row, uint32_t reference) { rows_[row].reference = reference; }
 
+  // What a screen reader says for a row (Qt::AccessibleTextRole): the row's
+  // columns in words, symbols included. Without it, the row's text.
+  std::function<std::string(const ListedRow&)> spokenRow;
+
  private:
   std::vector<ListedRow> rows_;
 };
@@ -53,6 +58,10 @@ class CSaves : public QListView {
   const std::string& RowText(int row) const { return model_->Row(row).text; }
   uint32_t RowReference(int row) const { return model_->Row(row).reference; }
   void SetRowReference(int row, uint32_t reference) { model_->SetReference(row, reference); }
+  // Gives the rows their spoken text, see SavesModel::spokenRow.
+  void SetSpokenRow(std::function<std::string(const ListedRow&)> spoken) {
+    model_->spokenRow = std::move(spoken);
+  }
   // The row showing reference, or -1.
   int RowOfReference(uint32_t reference) const;
 
