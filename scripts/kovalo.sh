@@ -19,6 +19,11 @@ packages=(g++ cmake ninja-build pkg-config qt6-base-dev libcurl4-openssl-dev lib
           libgtest-dev libgmock-dev libbenchmark-dev)
 # The install tree's test validates the desktop entry, the metainfo and the manual pages.
 packages+=(desktop-file-utils appstream man-db)
+# ccache lets the several build trees (plain and sanitizer builds) and fresh
+# clones reuse what an earlier build compiled.
+packages+=(ccache)
+export CMAKE_CXX_COMPILER_LAUNCHER=ccache CMAKE_C_COMPILER_LAUNCHER=ccache
+export CCACHE_BASEDIR="$top" CCACHE_NOHASHDIR=1
 
 install_missing() {
   local missing=()
