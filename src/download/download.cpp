@@ -167,22 +167,17 @@ Failure RedirectFailure(int status, const std::string& url) {
 
 // ---- receiving bytes (curl's callbacks) ---------------------------------
 
-// Whether text contains marker (upper case) in any letter case.
-bool ContainsNoCase(std::string_view text, std::string_view marker) {
-  auto upper = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; };
-  for (std::size_t at = 0; at + marker.size() <= text.size(); ++at) {
-    std::size_t i = 0;
-    while (i < marker.size() && upper(text[at + i]) == marker[i]) ++i;
-    if (i == marker.size()) return true;
-  }
-  return false;
-}
-
+// Looks for both 404 markers, in any letter case, in the page's first 10000
+// bytes (the result text): an upper-case copy lets the library's search do it.
 void CheckForErrorPage(Slot& slot) {
   AttemptFacts& facts = slot.facts;
   facts.checkedContent = true;
-  std::string_view head(slot.resultText, std::min<std::size_t>(facts.received, kChunkSize));
-  facts.errorPageContent = ContainsNoCase(head, "NOT FOUND") && ContainsNoCase(head, "<H1>ERROR</H1>");
+  const std::size_t n = std::min<std::size_t>(facts.received, kChunkSize);
+  char upper[kChunkSize];
+  std::transform(slot.resultText, slot.resultText + n, upper,
+                 [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; });
+  const std::string_view head(upper, n);
+  facts.errorPageContent = head.find("NOT FOUND") != head.npos && head.find("<H1>ERROR</H1>") != head.npos;
 }
 
 // Puts page bytes behind those received, never beyond the maximum page size;

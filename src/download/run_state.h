@@ -19,7 +19,8 @@ constexpr int16_t kRunStateRunning = -1;
 constexpr int16_t kRunStateClosing = 1;
 constexpr int16_t kRunStateStopping = 12345;
 
-// The engine's live slots, -1 when none is. A slot goes live with its first
+// The number of the engine's live slots less one: -1 when none is, 0 with
+// one, and so on (the counter starts at -1). A slot goes live with its first
 // download while RunState is negative and stays so between downloads; once
 // RunState is 0 or more it leaves as soon as it is idle (at once through
 // SetRunState, or when its running download returns).
