@@ -41,11 +41,7 @@ namespace {
 constexpr std::size_t kRawHeaderLimit = 8000;
 constexpr std::size_t kDiscardLimit = 65536;  // body of a non-200 answer read to keep the connection
 
-int64_t NowMs() {
-  return std::chrono::duration_cast<std::chrono::milliseconds>(
-             std::chrono::steady_clock::now().time_since_epoch())
-      .count();
-}
+using Clock = std::chrono::steady_clock;
 
 // What one attempt found out: written by curl's callbacks and the local file
 // read, then judged by DownloadUrl.
@@ -83,7 +79,7 @@ struct Slot {
   // The session and the present attempt, used under job only.
   CURL* easy = nullptr;
   curl_slist* requestHeaders = nullptr;
-  int64_t lastActivityMs = 0;
+  Clock::time_point lastActivity;  // the stall watchdog's
 
   std::unique_ptr<char[]> page;
   std::size_t pageSize = 0;
@@ -191,7 +187,7 @@ std::size_t AcceptBytes(Slot& slot, const char* data, std::size_t n) {
     std::memcpy(slot.resultText + facts.received, data, std::min<std::size_t>(take, kChunkSize - facts.received));
   }
   facts.received += take;
-  slot.lastActivityMs = NowMs();
+  slot.lastActivity = Clock::now();
   if (!facts.checkedContent && facts.received >= kChunkSize) CheckForErrorPage(slot);
   return take;
 }
@@ -203,7 +199,7 @@ size_t WriteBody(char* data, size_t, size_t n, void* user) {
     // The body of an error or redirect answer is not wanted; a short one is
     // read anyway so that the connection can serve the next request.
     facts.discarded += n;
-    slot.lastActivityMs = NowMs();
+    slot.lastActivity = Clock::now();
     return facts.discarded <= kDiscardLimit ? n : 0;
   }
   std::size_t taken = AcceptBytes(slot, data, n);
@@ -236,7 +232,7 @@ size_t ReceiveHeader(char* data, size_t, size_t n, void* user) {
   if ((line == "\r\n" || line == "\n") && facts.statusLineSeen && (facts.status < 100 || facts.status >= 200)) {
     facts.headersComplete = true;
   }
-  slot.lastActivityMs = NowMs();
+  slot.lastActivity = Clock::now();
   return n;
 }
 
@@ -339,8 +335,9 @@ void ReadLocalFile(Slot& slot) {
 bool RunTransfer(Slot& slot, const DownloadTimings& timings) {
   CURLM* multi = slot.multi;
   const int step = std::max(1, std::min(timings.callerStepMs, timings.threadStepMs));
+  const auto stallLimit = std::chrono::milliseconds(timings.transferTimeoutMs);
   bool done = false;
-  slot.lastActivityMs = NowMs();
+  slot.lastActivity = Clock::now();
   curl_multi_add_handle(multi, slot.easy);
   for (;;) {
     int running = 0;
@@ -353,7 +350,7 @@ bool RunTransfer(Slot& slot, const DownloadTimings& timings) {
       }
     }
     if (done || running == 0) break;
-    if (RunState.load() >= 0 || NowMs() - slot.lastActivityMs >= timings.transferTimeoutMs) break;
+    if (RunState.load() >= 0 || Clock::now() - slot.lastActivity >= stallLimit) break;
     curl_multi_poll(multi, nullptr, 0, step, nullptr);
   }
   curl_multi_remove_handle(multi, slot.easy);
@@ -376,7 +373,8 @@ void FetchWithCurl(Slot& slot, const DownloadTimings& timings) {
   facts.rawHeaders.reserve(kRawHeaderLimit);
 
   // A user agent of three capital letters drawn afresh for every request.
-  std::minstd_rand random(static_cast<unsigned>(NowMs()));
+  const auto tick = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now().time_since_epoch());
+  std::minstd_rand random(static_cast<unsigned>(tick.count()));
   std::string agent = "User-Agent: ";
   for (int i = 0; i < 3; ++i) agent += static_cast<char>('A' + (random() % 32768) % 26);
   curl_slist_free_all(slot.requestHeaders);
