@@ -259,6 +259,10 @@ bool EnsureSession(Slot& slot) {
   curl_easy_setopt(easy, CURLOPT_DEFAULT_PROTOCOL, "http");
   curl_easy_setopt(easy, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
   curl_easy_setopt(easy, CURLOPT_HTTP_CONTENT_DECODING, 0L);  // the bytes as sent
+  for (const char* header : {"Accept: */*", "Cache-Control: no-cache", "Pragma: no-cache"}) {
+    slot.requestHeaders = curl_slist_append(slot.requestHeaders, header);
+  }
+  curl_easy_setopt(easy, CURLOPT_HTTPHEADER, slot.requestHeaders);
   // No CURLOPT_PROXY: curl then takes the proxy from the environment
   // (http_proxy, https_proxy, no_proxy), which is how this system is set up.
   slot.easy = easy;
@@ -375,14 +379,9 @@ void FetchWithCurl(Slot& slot, const DownloadTimings& timings) {
   // A user agent of three capital letters drawn afresh for every request.
   const auto tick = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now().time_since_epoch());
   std::minstd_rand random(static_cast<unsigned>(tick.count()));
-  std::string agent = "User-Agent: ";
-  for (int i = 0; i < 3; ++i) agent += static_cast<char>('A' + (random() % 32768) % 26);
-  curl_slist_free_all(slot.requestHeaders);
-  slot.requestHeaders = nullptr;
-  for (const char* header : {"Accept: */*", agent.c_str(), "Cache-Control: no-cache", "Pragma: no-cache"}) {
-    slot.requestHeaders = curl_slist_append(slot.requestHeaders, header);
-  }
-  curl_easy_setopt(easy, CURLOPT_HTTPHEADER, slot.requestHeaders);
+  char agent[4] = {};
+  for (int i = 0; i < 3; ++i) agent[i] = static_cast<char>('A' + (random() % 32768) % 26);
+  curl_easy_setopt(easy, CURLOPT_USERAGENT, agent);  // curl keeps a copy
   curl_easy_setopt(easy, CURLOPT_URL, slot.url.c_str());
   curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(timings.transferTimeoutMs));
 
