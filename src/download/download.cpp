@@ -1,19 +1,17 @@
-// The download engine on libcurl: slots, sessions, transfer threads, the
-// caller's wait with its stall watchdog, redirects and the error pages.
+// The download engine on libcurl: slots, sessions, the transfer with its
+// stall watchdog, redirects and the error pages.
 //
 // A caller (DownloadUrl) owns its slot for the whole call. It takes a host
-// place, then hands each attempt to the slot's transfer thread and waits for
-// it: a few tens of microseconds by spinning, then on the slot's condition
-// variable in steps of callerStepMs; at every step it checks RunState and
-// how long the transfer has made no progress, and stops the attempt when
-// either says so. The thread runs the attempt on the slot's curl handle
-// through a curl multi handle, so that a stop can interrupt a pending wait on
-// the network at once (curl_multi_wakeup).
+// place and runs each attempt itself, on its own thread: the slot's curl
+// handle goes through the slot's curl multi handle, whose poll waits on the
+// network at most one step at a time. Between the waits the caller tests
+// RunState and how long the transfer has made no progress, and ends the
+// attempt when either says so; SetRunState cuts a pending wait short
+// (curl_multi_wakeup), so a stop takes effect at once.
 #include "download/download.h"
 
 #include <curl/curl.h>
 #include <fcntl.h>
-#include <sched.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -22,7 +20,6 @@
 #include <atomic>
 #include <cctype>
 #include <chrono>
-#include <condition_variable>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -30,7 +27,6 @@
 #include <new>
 #include <random>
 #include <string_view>
-#include <thread>
 
 #include "download/address.h"
 #include "download/admission.h"
@@ -45,108 +41,10 @@ namespace {
 constexpr std::size_t kRawHeaderLimit = 8000;
 constexpr std::size_t kDiscardLimit = 65536;  // body of a non-200 answer read to keep the connection
 
-int64_t NowMs() {
-  return std::chrono::duration_cast<std::chrono::milliseconds>(
-             std::chrono::steady_clock::now().time_since_epoch())
-      .count();
-}
+using Clock = std::chrono::steady_clock;
 
-enum class Phase { Idle, Requested, Running, Done };
-enum AbortReason : int { kNoAbort = 0, kAbortStall = 1, kAbortStop = 2 };
-
-// ---- the short spin of the hand-over -------------------------------------
-//
-// Handing an attempt to the transfer thread and its result back costs two
-// thread wake-ups, and on a virtual machine each costs more than the whole
-// work of a small page on loopback. So both sides watch the phase for a few
-// tens of microseconds before they block on the condition variable: the
-// transfer thread right after an attempt, as a series of downloads sends the
-// next one soon, and the caller right after its start signal. Spinning only
-// pays while the other side runs on another core: it is skipped when the
-// process may use one core only, it gives up at once when it finds that it
-// was kept off its core (another thread wanted it, perhaps the very one it
-// waits for), and it never lasts longer than the bounds below, so a side
-// that waits on the same core's queue is held up by that much at most.
-
-constexpr auto kCallerSpin = std::chrono::microseconds(80);
-constexpr auto kThreadSpin = std::chrono::microseconds(30);
-constexpr auto kSpinPreempted = std::chrono::microseconds(10);
-
-void CpuRelax() {
-#if defined(__x86_64__) || defined(__i386__)
-  __builtin_ia32_pause();
-#elif defined(__aarch64__)
-  asm volatile("yield");
-#else
-  std::atomic_signal_fence(std::memory_order_seq_cst);
-#endif
-}
-
-bool SeveralCores() {
-  static const bool several = [] {
-    cpu_set_t set;
-    CPU_ZERO(&set);
-    return sched_getaffinity(0, sizeof set, &set) == 0 && CPU_COUNT(&set) > 1;
-  }();
-  return several;
-}
-
-enum class SpinEnd { Ready, TimedOut, Preempted };
-
-// Spins until ready() holds or limit has passed; ready must only read
-// atomics.
-template <class Ready>
-SpinEnd SpinBriefly(std::chrono::microseconds limit, Ready ready) {
-  if (ready()) return SpinEnd::Ready;
-  if (!SeveralCores()) return SpinEnd::TimedOut;
-  using Clock = std::chrono::steady_clock;
-  const Clock::time_point start = Clock::now();
-  Clock::time_point last = start;
-  for (;;) {
-    for (int i = 0; i < 16; ++i) {
-      CpuRelax();
-      if (ready()) return SpinEnd::Ready;
-    }
-    // No sched_yield here: with another program busy on this core, a yield
-    // hands it a whole time slice, far longer than any wake-up. A spin that
-    // was taken off its core ends instead.
-    const Clock::time_point now = Clock::now();
-    if (now - last >= kSpinPreempted) return ready() ? SpinEnd::Ready : SpinEnd::Preempted;
-    if (now - start >= limit) return ready() ? SpinEnd::Ready : SpinEnd::TimedOut;
-    last = now;
-  }
-}
-
-// Skips the spins of one side for a while after one was taken off its core:
-// the machine is busy, and spinning would take a core others are waiting
-// for. The skips double up to 64 hand-overs with every further such spin; a
-// spin that is not interrupted ends them. (A spin that merely timed out says
-// nothing of the kind: even then it kept the core from going idle, which
-// makes the wake-up that follows cheaper.)
-class SpinBackOff {
- public:
-  template <class Ready>
-  void Spin(std::chrono::microseconds limit, Ready ready) {
-    if (skip_ > 0) {
-      --skip_;
-      return;
-    }
-    if (SpinBriefly(limit, ready) == SpinEnd::Preempted) {
-      skip_ = nextSkip_;
-      nextSkip_ = std::min(nextSkip_ * 2, kMaxSkip);
-    } else {
-      nextSkip_ = 1;
-    }
-  }
-
- private:
-  static constexpr int kMaxSkip = 64;
-  int skip_ = 0;
-  int nextSkip_ = 1;
-};
-
-// What one attempt found out. Written by the transfer thread during the
-// attempt, read by the caller once the attempt is done.
+// What one attempt found out: written by curl's callbacks and the local file
+// read, then judged by DownloadUrl.
 struct AttemptFacts {
   bool localFile = false;
   bool opened = false;  // local file: it could be opened
@@ -171,25 +69,17 @@ struct Slot {
   // job at a time uses the slot's buffers and session.
   std::mutex job;
 
-  // The hand-over between caller and transfer thread.
+  // Guards multi against the wakers of SetRunState, and the slot's place in
+  // the live count (see SlotInUse).
   std::mutex mutex;
-  std::condition_variable started;   // the transfer thread waits on it
-  std::condition_variable finished;  // the caller waits on it
-  // Changed under mutex only; read without it by the short spins of the
-  // hand-over.
-  std::atomic<Phase> phase{Phase::Idle};
-  bool threadAlive = false;
-  bool shutdown = false;
-  std::thread thread;
-  CURLM* multi = nullptr;  // read under mutex by wakers
-  std::atomic<int> abort{kNoAbort};
-  std::atomic<int64_t> lastActivityMs{0};
-  SpinBackOff callerSpin;  // used under job
-  SpinBackOff threadSpin;  // used by the transfer thread only
+  CURLM* multi = nullptr;
+  bool counted = false;  // in TransferThreadCount
+  bool busy = false;     // a download runs in the slot
 
-  // The session, used by the transfer thread during an attempt only.
+  // The session and the present attempt, used under job only.
   CURL* easy = nullptr;
   curl_slist* requestHeaders = nullptr;
+  Clock::time_point lastActivity;  // the stall watchdog's
 
   std::unique_ptr<char[]> page;
   std::size_t pageSize = 0;
@@ -203,13 +93,7 @@ struct Slot {
 };
 
 struct Engine {
-  Engine() {
-    // The engine-wide event and the settings must outlive the engine: its
-    // destructor ends the transfer threads, which use both.
-    detail::EngineEventGeneration();
-    CurrentDownloadTimings();
-    curl_global_init(CURL_GLOBAL_DEFAULT);
-  }
+  Engine() { curl_global_init(CURL_GLOBAL_DEFAULT); }
   ~Engine();
 
   std::array<Slot, kSlotCount> slots;
@@ -277,24 +161,19 @@ Failure RedirectFailure(int status, const std::string& url) {
           LogLine("URL '", url, "' HTTP_STATUS_REDIRECTED")};
 }
 
-// ---- receiving bytes (transfer thread) -----------------------------------
+// ---- receiving bytes (curl's callbacks) ---------------------------------
 
-// Whether text contains marker (upper case) in any letter case.
-bool ContainsNoCase(std::string_view text, std::string_view marker) {
-  auto upper = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; };
-  for (std::size_t at = 0; at + marker.size() <= text.size(); ++at) {
-    std::size_t i = 0;
-    while (i < marker.size() && upper(text[at + i]) == marker[i]) ++i;
-    if (i == marker.size()) return true;
-  }
-  return false;
-}
-
+// Looks for both 404 markers, in any letter case, in the page's first 10000
+// bytes (the result text): an upper-case copy lets the library's search do it.
 void CheckForErrorPage(Slot& slot) {
   AttemptFacts& facts = slot.facts;
   facts.checkedContent = true;
-  std::string_view head(slot.resultText, std::min<std::size_t>(facts.received, kChunkSize));
-  facts.errorPageContent = ContainsNoCase(head, "NOT FOUND") && ContainsNoCase(head, "<H1>ERROR</H1>");
+  const std::size_t n = std::min<std::size_t>(facts.received, kChunkSize);
+  char upper[kChunkSize];
+  std::transform(slot.resultText, slot.resultText + n, upper,
+                 [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; });
+  const std::string_view head(upper, n);
+  facts.errorPageContent = head.find("NOT FOUND") != head.npos && head.find("<H1>ERROR</H1>") != head.npos;
 }
 
 // Puts page bytes behind those received, never beyond the maximum page size;
@@ -308,7 +187,7 @@ std::size_t AcceptBytes(Slot& slot, const char* data, std::size_t n) {
     std::memcpy(slot.resultText + facts.received, data, std::min<std::size_t>(take, kChunkSize - facts.received));
   }
   facts.received += take;
-  slot.lastActivityMs.store(NowMs());
+  slot.lastActivity = Clock::now();
   if (!facts.checkedContent && facts.received >= kChunkSize) CheckForErrorPage(slot);
   return take;
 }
@@ -320,7 +199,7 @@ size_t WriteBody(char* data, size_t, size_t n, void* user) {
     // The body of an error or redirect answer is not wanted; a short one is
     // read anyway so that the connection can serve the next request.
     facts.discarded += n;
-    slot.lastActivityMs.store(NowMs());
+    slot.lastActivity = Clock::now();
     return facts.discarded <= kDiscardLimit ? n : 0;
   }
   std::size_t taken = AcceptBytes(slot, data, n);
@@ -353,7 +232,7 @@ size_t ReceiveHeader(char* data, size_t, size_t n, void* user) {
   if ((line == "\r\n" || line == "\n") && facts.statusLineSeen && (facts.status < 100 || facts.status >= 200)) {
     facts.headersComplete = true;
   }
-  slot.lastActivityMs.store(NowMs());
+  slot.lastActivity = Clock::now();
   return n;
 }
 
@@ -380,6 +259,10 @@ bool EnsureSession(Slot& slot) {
   curl_easy_setopt(easy, CURLOPT_DEFAULT_PROTOCOL, "http");
   curl_easy_setopt(easy, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
   curl_easy_setopt(easy, CURLOPT_HTTP_CONTENT_DECODING, 0L);  // the bytes as sent
+  for (const char* header : {"Accept: */*", "Cache-Control: no-cache", "Pragma: no-cache"}) {
+    slot.requestHeaders = curl_slist_append(slot.requestHeaders, header);
+  }
+  curl_easy_setopt(easy, CURLOPT_HTTPHEADER, slot.requestHeaders);
   // No CURLOPT_PROXY: curl then takes the proxy from the environment
   // (http_proxy, https_proxy, no_proxy), which is how this system is set up.
   slot.easy = easy;
@@ -409,15 +292,13 @@ void CloseAllSessions() {
   }
 }
 
-// ---- one attempt (transfer thread) ------------------------------------------
+// ---- one attempt ------------------------------------------------------------
 
 bool HasSchemeNoCase(std::string_view url, std::string_view scheme) {
   return url.size() >= scheme.size() &&
          std::equal(scheme.begin(), scheme.end(), url.begin(),
                     [](char a, char b) { return a == std::tolower(static_cast<unsigned char>(b)); });
 }
-
-bool StopRequested(const Slot& slot) { return RunState.load() >= 0 || slot.abort.load() != kNoAbort; }
 
 void ReadLocalFile(Slot& slot) {
   AttemptFacts& facts = slot.facts;
@@ -440,8 +321,8 @@ void ReadLocalFile(Slot& slot) {
   facts.opened = true;
   char chunk[kChunkSize];
   while (facts.received < slot.maxPageSize && !facts.errorPageContent) {
-    if (StopRequested(slot)) {
-      facts.stopped = RunState.load() >= 0;
+    if (RunState.load() >= 0) {
+      facts.stopped = true;
       break;
     }
     ssize_t n = read(fd, chunk, std::min<std::size_t>(sizeof chunk, slot.maxPageSize - facts.received));
@@ -451,11 +332,39 @@ void ReadLocalFile(Slot& slot) {
   close(fd);
 }
 
+// Drives the slot's curl handle until its transfer is done; false when
+// RunState or the stall watchdog ended it first. The poll waits on the
+// network for at most the shorter of the two steps, or until SetRunState
+// wakes it; curl shortens it further when its own timers are due.
+bool RunTransfer(Slot& slot, const DownloadTimings& timings) {
+  CURLM* multi = slot.multi;
+  const int step = std::max(1, std::min(timings.callerStepMs, timings.threadStepMs));
+  const auto stallLimit = std::chrono::milliseconds(timings.transferTimeoutMs);
+  bool done = false;
+  slot.lastActivity = Clock::now();
+  curl_multi_add_handle(multi, slot.easy);
+  for (;;) {
+    int running = 0;
+    if (curl_multi_perform(multi, &running) != CURLM_OK) break;
+    int queued = 0;
+    while (CURLMsg* message = curl_multi_info_read(multi, &queued)) {
+      if (message->msg == CURLMSG_DONE) {
+        slot.facts.curlResult = message->data.result;
+        done = true;
+      }
+    }
+    if (done || running == 0) break;
+    if (RunState.load() >= 0 || Clock::now() - slot.lastActivity >= stallLimit) break;
+    curl_multi_poll(multi, nullptr, 0, step, nullptr);
+  }
+  curl_multi_remove_handle(multi, slot.easy);
+  return done;
+}
+
 void FetchWithCurl(Slot& slot, const DownloadTimings& timings) {
   AttemptFacts& facts = slot.facts;
   CURL* easy = slot.easy;
-  CURLM* multi = slot.multi;
-  if (easy == nullptr || multi == nullptr) {
+  if (easy == nullptr || slot.multi == nullptr) {
     facts.sessionFailed = true;
     return;
   }
@@ -463,40 +372,22 @@ void FetchWithCurl(Slot& slot, const DownloadTimings& timings) {
   // so its status counts as for any http address.
   facts.isHttp = HasSchemeNoCase(slot.url, "http://") || HasSchemeNoCase(slot.url, "https://") ||
                  !HasScheme(slot.url);
+  // Room for the whole raw head now, so that the header callback never
+  // allocates (an exception must not pass through curl).
+  facts.rawHeaders.reserve(kRawHeaderLimit);
 
   // A user agent of three capital letters drawn afresh for every request.
-  std::minstd_rand random(static_cast<unsigned>(NowMs()));
-  std::string agent = "User-Agent: ";
-  for (int i = 0; i < 3; ++i) agent += static_cast<char>('A' + (random() % 32768) % 26);
-  curl_slist_free_all(slot.requestHeaders);
-  slot.requestHeaders = nullptr;
-  for (const char* header : {"Accept: */*", agent.c_str(), "Cache-Control: no-cache", "Pragma: no-cache"}) {
-    slot.requestHeaders = curl_slist_append(slot.requestHeaders, header);
-  }
-  curl_easy_setopt(easy, CURLOPT_HTTPHEADER, slot.requestHeaders);
+  const auto tick = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now().time_since_epoch());
+  std::minstd_rand random(static_cast<unsigned>(tick.count()));
+  char agent[4] = {};
+  for (int i = 0; i < 3; ++i) agent[i] = static_cast<char>('A' + (random() % 32768) % 26);
+  curl_easy_setopt(easy, CURLOPT_USERAGENT, agent);  // curl keeps a copy
   curl_easy_setopt(easy, CURLOPT_URL, slot.url.c_str());
   curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(timings.transferTimeoutMs));
 
   for (int tries = 0;; ++tries) {
     facts.curlResult = CURLE_OK;
-    bool finished = false;
-    curl_multi_add_handle(multi, easy);
-    for (;;) {
-      int running = 0;
-      if (curl_multi_perform(multi, &running) != CURLM_OK) break;
-      CURLMsg* message;
-      int queued;
-      while ((message = curl_multi_info_read(multi, &queued)) != nullptr) {
-        if (message->msg == CURLMSG_DONE) {
-          facts.curlResult = message->data.result;
-          finished = true;
-        }
-      }
-      if (finished || running == 0) break;
-      if (StopRequested(slot)) break;
-      curl_multi_poll(multi, nullptr, 0, timings.threadStepMs, nullptr);
-    }
-    curl_multi_remove_handle(multi, easy);
+    const bool done = RunTransfer(slot, timings);
     if (facts.curlResult == CURLE_UNSUPPORTED_PROTOCOL && !facts.statusLineSeen) {
       // The request went out and the answer began with something curl does
       // not take for a status line, or with a status below 100.
@@ -504,14 +395,14 @@ void FetchWithCurl(Slot& slot, const DownloadTimings& timings) {
       curl_easy_getinfo(easy, CURLINFO_REQUEST_SIZE, &requestSize);
       facts.unusableStatus = requestSize > 0;
     }
-    if (!finished) {
+    if (!done) {
+      // A stall ends the attempt like a broken connection; a stop, as a stop.
       facts.curlResult = CURLE_ABORTED_BY_CALLBACK;
       facts.stopped = RunState.load() >= 0;
       return;
     }
     // The client's connect retries: a refused connection is tried again.
-    if (facts.curlResult != CURLE_COULDNT_CONNECT || tries >= slot.retries || StopRequested(slot)) return;
-    slot.lastActivityMs.store(NowMs());
+    if (facts.curlResult != CURLE_COULDNT_CONNECT || tries >= slot.retries || RunState.load() >= 0) return;
   }
 }
 
@@ -521,109 +412,62 @@ void RunAttempt(Slot& slot, const DownloadTimings& timings) {
     slot.facts.stopped = true;
     return;
   }
-  if (IsLocalFileAddress(slot.url)) {
-    ReadLocalFile(slot);
-  } else {
-    FetchWithCurl(slot, timings);
+  try {
+    if (IsLocalFileAddress(slot.url)) {
+      ReadLocalFile(slot);
+    } else {
+      FetchWithCurl(slot, timings);
+    }
+  } catch (...) {
+    slot.facts.exception = true;
+    return;
   }
   AttemptFacts& facts = slot.facts;
   bool pageArrived = facts.localFile ? facts.opened : (!facts.isHttp || facts.status == 200);
   if (pageArrived && !facts.checkedContent && !facts.stopped) CheckForErrorPage(slot);
 }
 
-void TransferThread(Slot& slot) {
-  std::unique_lock lock(slot.mutex);
-  for (;;) {
-    // Waiting for the next start signal is also waiting for the caller to
-    // take the last result: it sends no signal before it has. The caller's
-    // taking therefore wakes no one, which saves a switch of threads per
-    // download.
-    const auto step = std::chrono::milliseconds(CurrentDownloadTimings().threadStepMs);
-    while (slot.phase.load() != Phase::Requested) {
-      if (RunState.load() >= 0 || slot.shutdown) {
-        slot.threadAlive = false;
-        lock.unlock();
-        slot.finished.notify_all();
-        TransferThreadCount.fetch_sub(1);
-        detail::NotifyEngineEvent();
-        return;
-      }
-      slot.started.wait_for(lock, step);
-    }
-    slot.phase.store(Phase::Running);
-    lock.unlock();
-    try {
-      RunAttempt(slot, CurrentDownloadTimings());
-    } catch (...) {
-      slot.facts.exception = true;
-    }
-    lock.lock();
-    slot.phase.store(Phase::Done);
-    lock.unlock();
-    slot.finished.notify_all();
-    // The next attempt of a series comes within microseconds; a stop or the
-    // end of the engine is seen by the wait below.
-    slot.threadSpin.Spin(kThreadSpin,
-                         [&slot] { return slot.phase.load(std::memory_order_acquire) == Phase::Requested; });
-    lock.lock();
-  }
+// ---- the live count ---------------------------------------------------------
+//
+// A slot counts in TransferThreadCount from its first download while RunState
+// is negative until the engine stops. Then an idle slot leaves the count when
+// SetRunState wakes the slots, and a busy one when its download returns, so
+// StopDownloadsAndWait, which waits for the count to reach -1, returns only
+// once no download runs any more. Both sides decide under the slot's mutex,
+// so the slot leaves exactly once.
+
+bool LeaveCountWhenStopping(Slot& slot) {
+  if (!slot.counted || slot.busy || RunState.load() < 0) return false;
+  slot.counted = false;
+  TransferThreadCount.fetch_sub(1);
+  return true;
 }
 
-// ---- the caller's side --------------------------------------------------------
-
-void EnsureTransferThread(Slot& slot) {
-  {
+class SlotInUse {
+ public:
+  explicit SlotInUse(Slot& slot) : slot_(slot) {
     std::lock_guard lock(slot.mutex);
-    if (slot.threadAlive) return;
+    slot.busy = true;
+    if (!slot.counted && RunState.load() < 0) {
+      slot.counted = true;
+      TransferThreadCount.fetch_add(1);
+    }
   }
-  if (slot.thread.joinable()) slot.thread.join();  // the last one has ended
-  TransferThreadCount.fetch_add(1);
-  {
-    std::lock_guard lock(slot.mutex);
-    slot.threadAlive = true;
-    slot.phase.store(Phase::Idle);
+  ~SlotInUse() {
+    bool left;
+    {
+      std::lock_guard lock(slot_.mutex);
+      slot_.busy = false;
+      left = LeaveCountWhenStopping(slot_);
+    }
+    if (left) detail::NotifyEngineEvent();
   }
-  slot.thread = std::thread(TransferThread, std::ref(slot));
-}
+  SlotInUse(const SlotInUse&) = delete;
+  SlotInUse& operator=(const SlotInUse&) = delete;
 
-void StopAttempt(Slot& slot, AbortReason reason) {
-  slot.abort.store(reason);
-  if (slot.multi != nullptr) curl_multi_wakeup(slot.multi);
-}
-
-// Runs one attempt on the slot's transfer thread and waits for it, watching
-// for stalls and for RunState.
-void RunAttemptOnThread(Slot& slot, const DownloadTimings& timings) {
-  EnsureTransferThread(slot);
-  std::unique_lock lock(slot.mutex);
-  slot.abort.store(kNoAbort);
-  slot.lastActivityMs.store(NowMs());
-  slot.phase.store(Phase::Requested);
-  lock.unlock();
-  slot.started.notify_all();
-  // A small page is there within tens of microseconds; the watchdog's
-  // steps below begin when this spin gives up.
-  slot.callerSpin.Spin(kCallerSpin, [&slot] { return slot.phase.load(std::memory_order_acquire) == Phase::Done; });
-  lock.lock();
-  const auto step = std::chrono::milliseconds(timings.callerStepMs);
-  while (slot.phase.load() != Phase::Done) {
-    if (!slot.threadAlive) {
-      // The thread ended (RunState) before it took the attempt.
-      slot.facts = AttemptFacts{};
-      slot.facts.stopped = true;
-      break;
-    }
-    if (slot.finished.wait_for(lock, step, [&] { return slot.phase.load() == Phase::Done || !slot.threadAlive; })) {
-      continue;
-    }
-    if (RunState.load() >= 0) {
-      StopAttempt(slot, kAbortStop);
-    } else if (NowMs() - slot.lastActivityMs.load() >= timings.transferTimeoutMs) {
-      StopAttempt(slot, kAbortStall);
-    }
-  }
-  slot.phase.store(Phase::Idle);  // the acknowledgement
-}
+ private:
+  Slot& slot_;
+};
 
 bool FollowableScheme(std::string_view url) {
   // A target without a scheme (a relative Location met on an address without
@@ -689,15 +533,7 @@ AttemptEnd Judge(const Slot& slot, Failure& failure) {
 }
 
 Engine::~Engine() {
-  for (Slot& slot : slots) {
-    {
-      std::lock_guard lock(slot.mutex);
-      slot.shutdown = true;
-    }
-    slot.started.notify_all();
-    if (slot.thread.joinable()) slot.thread.join();
-    CloseSession(slot);
-  }
+  for (Slot& slot : slots) CloseSession(slot);
   curl_global_cleanup();
 }
 
@@ -706,14 +542,13 @@ Engine::~Engine() {
 namespace detail {
 
 void WakeSlotWaits() {
+  bool left = false;
   for (Slot& slot : TheEngine().slots) {
-    {
-      std::lock_guard lock(slot.mutex);
-      if (slot.multi != nullptr) curl_multi_wakeup(slot.multi);
-    }
-    slot.started.notify_all();
-    slot.finished.notify_all();
+    std::lock_guard lock(slot.mutex);
+    if (slot.multi != nullptr) curl_multi_wakeup(slot.multi);
+    left = LeaveCountWhenStopping(slot) || left;
   }
+  if (left) NotifyEngineEvent();
 }
 
 }  // namespace detail
@@ -813,9 +648,9 @@ int DownloadUrl(const char*& resultText, int slotNumber, std::string& url, int& 
   }
 
   const DownloadTimings timings = CurrentDownloadTimings();
+  SlotInUse inUse(slot);
   HostPlace place;
-  Admission admission =
-      HostAdmission::Take(HostKey(url), place, [&slot] { slot.lastActivityMs.store(NowMs()); });
+  Admission admission = HostAdmission::Take(HostKey(url), place, nullptr);
   if (admission == Admission::Stopped) return fail(StoppedFailure());
   if (!IsLocalFileAddress(url) && !EnsureSession(slot)) {
     return fail(ExceptionFailure(kDownloadException,
@@ -824,7 +659,7 @@ int DownloadUrl(const char*& resultText, int slotNumber, std::string& url, int& 
 
   for (int redirects = 0;;) {
     slot.url = url;
-    RunAttemptOnThread(slot, timings);
+    RunAttempt(slot, timings);
     Failure failure{0, "", ""};
     AttemptEnd end = Judge(slot, failure);
     if (end == AttemptEnd::Failed) return fail(failure);

@@ -4,9 +4,10 @@
 // result text in place of the page, which the result classifiers recognise.
 //
 // Each slot keeps a session (one curl handle, so connections to a host are
-// reused) and a transfer thread that runs the attempts while the caller waits
-// and watches for stalls. At most three downloads of one host run at a time,
-// counted across every running copy of the program.
+// reused). The transfer runs on the caller's thread, which watches for stalls
+// and for RunState between its waits on the network. At most three downloads
+// of one host run at a time, counted across every running copy of the
+// program.
 #pragma once
 
 #include <cstddef>
@@ -48,8 +49,10 @@ enum DownloadResult : int {
 // them so that stalls and stops are seen in a fraction of a second.
 struct DownloadTimings {
   int transferTimeoutMs = 15000;   // connect time-out and the stall watchdog
-  int callerStepMs = 1000;         // the waiting caller checks for stalls
-  int threadStepMs = 200;          // the transfer thread re-tests RunState
+  // A wait on the network lasts at most the shorter of these two steps, after
+  // which the transfer checks for stalls and re-tests RunState.
+  int callerStepMs = 1000;         // the stall watchdog's step
+  int threadStepMs = 200;          // RunState's step
   int stopStepMs = 100;            // StopDownloadsAndWait re-tests RunState
   int placePollMs = 50;            // waiting for a free place of a host
   int placeRetryMs = 50;           // after the place files could not be made

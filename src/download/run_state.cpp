@@ -1,4 +1,4 @@
-// RunState, the transfer-thread count, the engine-wide event and
+// RunState, the count of live slots, the engine-wide event and
 // StopDownloadsAndWait.
 #include "download/run_state.h"
 

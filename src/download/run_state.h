@@ -1,5 +1,6 @@
-// The program-wide stop word and the count of live transfer threads, shared
-// by the user-interface thread, the download worker and the download engine.
+// The program-wide stop word and the count of the engine's slots in use,
+// shared by the user-interface thread, the download worker and the download
+// engine.
 #pragma once
 
 #include <atomic>
@@ -9,18 +10,20 @@
 namespace kovalo {
 
 // -1 while the program runs; 1 once the main window has been asked to close;
-// 12345 while StopDownloadsAndWait ends the engine's transfer threads. The
-// engine and its threads go on only while it is negative. A plain store is
-// seen by every engine loop at its next period; SetRunState also wakes them
-// at once.
+// 12345 while StopDownloadsAndWait lets the engine's downloads end. The
+// engine goes on only while it is negative. A plain store is seen by every
+// engine loop at its next period; SetRunState also wakes them at once.
 extern std::atomic<int16_t> RunState;
 
 constexpr int16_t kRunStateRunning = -1;
 constexpr int16_t kRunStateClosing = 1;
 constexpr int16_t kRunStateStopping = 12345;
 
-// Live transfer threads of the engine, -1 when none is alive. Each slot's
-// thread stays alive between downloads while RunState is negative.
+// The number of the engine's live slots less one: -1 when none is, 0 with
+// one, and so on (the counter starts at -1). A slot goes live with its first
+// download while RunState is negative and stays so between downloads; once
+// RunState is 0 or more it leaves as soon as it is idle (at once through
+// SetRunState, or when its running download returns).
 extern std::atomic<int> TransferThreadCount;
 
 // Stores value in RunState and wakes every waiting loop of the engine, so a
@@ -31,10 +34,10 @@ void SetRunState(int16_t value);
 // the wait at once). True when the whole time passed with RunState negative.
 bool WaitWhileRunning(std::chrono::milliseconds duration);
 
-// Makes every transfer thread end and waits until none is alive. Returns
-// early when someone else (the close request) changes RunState meanwhile;
-// otherwise puts RunState back to -1 so the next download starts a new
-// transfer thread. Returns 0.
+// Stops the engine and waits until no slot is live, that is until every
+// running download has returned. Returns early when someone else (the close
+// request) changes RunState meanwhile; otherwise puts RunState back to -1 so
+// that downloads can start again. Returns 0.
 int StopDownloadsAndWait();
 
 }  // namespace kovalo

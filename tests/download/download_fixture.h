@@ -1,6 +1,6 @@
 // The fixture every engine test uses: short periods, a private folder for the
-// host places, a log sink and a program-error sink that record, and every
-// transfer thread ended after the test.
+// host places, a log sink and a program-error sink that record, and the
+// engine stopped after the test.
 #pragma once
 
 #include <gtest/gtest.h>

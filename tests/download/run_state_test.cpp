@@ -1,6 +1,6 @@
-// RunState and the transfer threads: StopDownloadsAndWait ends them, a stop
-// cuts a running download short, and waits end on events rather than after
-// their periods.
+// RunState and the live slots: StopDownloadsAndWait waits for every running
+// download and ends them all, a stop cuts a running download short, and waits
+// end on events rather than after their periods.
 #include <gtest/gtest.h>
 
 #include <future>
@@ -34,11 +34,11 @@ class DownloadRunStateTest : public DownloadTest {
   CDlf handle_;
 };
 
-TEST_F(DownloadRunStateTest, StopDownloadsAndWaitEndsEveryTransferThread) {
+TEST_F(DownloadRunStateTest, StopDownloadsAndWaitEndsEveryLiveSlot) {
   EXPECT_EQ(TransferThreadCount.load(), -1);
   ASSERT_EQ(Fetch(server_.Url("/small"), 0).result, 0);
   ASSERT_EQ(Fetch(server_.Url("/small"), 1).result, 0);
-  // Each slot's thread stays for the next download.
+  // Each slot stays live for the next download.
   EXPECT_EQ(TransferThreadCount.load(), 1);
   ASSERT_EQ(Fetch(server_.Url("/small"), 0).result, 0);
   EXPECT_EQ(TransferThreadCount.load(), 1);
@@ -47,7 +47,7 @@ TEST_F(DownloadRunStateTest, StopDownloadsAndWaitEndsEveryTransferThread) {
   EXPECT_EQ(TransferThreadCount.load(), -1);
   EXPECT_EQ(RunState.load(), kRunStateRunning);
 
-  // The next download starts a new thread for its slot.
+  // The next download makes its slot live again.
   Fetched fetched = Fetch(server_.Url("/small"), 0);
   EXPECT_EQ(fetched.result, 0);
   EXPECT_EQ(fetched.page, "small page");
@@ -55,7 +55,7 @@ TEST_F(DownloadRunStateTest, StopDownloadsAndWaitEndsEveryTransferThread) {
 }
 
 TEST_F(DownloadRunStateTest, StopDownloadsAndWaitLeavesAnotherStopInPlace) {
-  // A thread that will not end (counted by hand) keeps it waiting until the
+  // A slot that will not end (counted by hand) keeps it waiting until the
   // close request changes RunState; that value must stay.
   TransferThreadCount.fetch_add(1);
   auto stopping = std::async(std::launch::async, [] { return StopDownloadsAndWait(); });
@@ -69,16 +69,16 @@ TEST_F(DownloadRunStateTest, StopDownloadsAndWaitLeavesAnotherStopInPlace) {
 
 TEST_F(DownloadRunStateTest, DownloadTakesAsLongAsItsTransferNotAPeriodMore) {
   SetDownloadTimings(DownloadTimings{});  // the program's periods: 1000 ms, 200 ms
-  ASSERT_EQ(Fetch(server_.Url("/small")).result, 0);  // thread and connection up
+  ASSERT_EQ(Fetch(server_.Url("/small")).result, 0);  // session and connection up
   auto start = std::chrono::steady_clock::now();
   for (int i = 0; i < 5; ++i) ASSERT_EQ(Fetch(server_.Url("/small")).result, 0);
   EXPECT_LT(SecondsSince(start), 0.5) << "five small pages";
 }
 
 TEST_F(DownloadRunStateTest, BackToBackDownloadsOnSeveralSlotsEachGetTheirOwnPage) {
-  // Callers and transfer threads hand attempts over in quick succession; a
-  // hand-over that let a caller take an earlier or another slot's result
-  // shows here as a wrong page.
+  // Callers download on their own slots at once and in quick succession; a
+  // caller that got an earlier or another slot's result shows here as a wrong
+  // page.
   constexpr int kSlots = 3;
   constexpr int kPagesEach = 40;
   ASSERT_EQ(handle_.Prepare(2, 100000), 0);
@@ -141,6 +141,28 @@ TEST_F(DownloadRunStateTest, StopWakesAWaitingDownloadAtOnce) {
   SetRunState(kRunStateClosing);
   ASSERT_EQ(fetching.wait_for(3s), std::future_status::ready);
   EXPECT_LT(SecondsSince(start), 0.5);
+  EXPECT_EQ(fetching.get().result, kDownloadAborted);
+}
+
+TEST_F(DownloadRunStateTest, StopDownloadsAndWaitReturnsOnlyAfterTheRunningDownload) {
+  RawServer raw([](RawConnection& connection) {
+    connection.ReadRequest();
+    connection.WaitForRelease();
+  });
+  DownloadTimings timings = FastTimings();
+  timings.transferTimeoutMs = 20000;
+  SetDownloadTimings(timings);
+  auto fetching = std::async(std::launch::async, [&] { return Fetch(raw.Url("/silent")); });
+  while (raw.connections() == 0) std::this_thread::sleep_for(1ms);
+  EXPECT_EQ(TransferThreadCount.load(), 0) << "the busy slot is live";
+  EXPECT_EQ(StopDownloadsAndWait(), 0);
+  // The download logs its end before it gives its slot up.
+  const std::vector<std::string> lines = log_.Lines();
+  ASSERT_EQ(lines.size(), 1u);
+  EXPECT_EQ(lines[0], "session Closed Aborting");
+  EXPECT_EQ(TransferThreadCount.load(), -1);
+  EXPECT_EQ(RunState.load(), kRunStateRunning);
+  ASSERT_EQ(fetching.wait_for(1s), std::future_status::ready);
   EXPECT_EQ(fetching.get().result, kDownloadAborted);
 }
 
