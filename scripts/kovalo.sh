@@ -5,6 +5,9 @@
 #                             under ThreadSanitizer, then every test
 #   scripts/kovalo.sh bench   install what is missing, build, run the benchmarks
 #   scripts/kovalo.sh package install what is missing, build, make build/kovalo_*.deb
+#   scripts/kovalo.sh fuzz [SECONDS]
+#                             build the libFuzzer targets with clang, fuzz each
+#                             for SECONDS (default 60)
 # Running it again is harmless: packages already there are not fetched again
 # and the build only redoes what changed.
 set -euo pipefail
@@ -54,6 +57,42 @@ build_package() {
   ls -l "$build"/kovalo_*.deb
 }
 
+# The libFuzzer targets (fuzz/), built with clang, the address and
+# undefined-behaviour sanitizers in build-fuzz. Each runs for the given
+# seconds on a scratch copy of its corpus in fuzz/corpus (new inputs stay in
+# build-fuzz/scratch, the committed corpus is not touched); a crash, a failed
+# check, a leak or an input that takes over 10 s fails the run.
+fuzz_build="$top/build-fuzz"
+run_fuzz_targets() {
+  local seconds=${1:-60}
+  local packages=(clang libclang-rt-14-dev cmake ninja-build pkg-config qt6-base-dev
+                  libcurl4-openssl-dev libcpp-httplib-dev libgtest-dev libgmock-dev)
+  install_missing
+  if [ ! -f "$fuzz_build/build.ninja" ]; then
+    cmake -S "$top" -B "$fuzz_build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+      -DCMAKE_CXX_COMPILER=clang++ -DKOVALO_FUZZ=ON -DKOVALO_BENCH=OFF
+  fi
+  cmake --build "$fuzz_build" -j "$(nproc)" --target kovalo_fuzz
+  local corpus name scratch options
+  for corpus in "$top"/fuzz/corpus/*/; do
+    name=$(basename "$corpus")
+    scratch="$fuzz_build/scratch/$name"
+    mkdir -p "$scratch/corpus" "$scratch/artifacts"
+    cp -n "$corpus"* "$scratch/corpus/"
+    options=(-max_total_time="$seconds" -timeout=10 -print_final_stats=1
+             -artifact_prefix="$scratch/artifacts/")
+    # Request targets longer than the longest answered only cost time.
+    [ "$name" = site_requests ] && options+=(-max_len=2200 -len_control=0)
+    if ! "$fuzz_build/fuzz/fuzz_$name" "${options[@]}" "$scratch/corpus" >"$scratch/log" 2>&1; then
+      tail -n 40 "$scratch/log"
+      echo "== fuzz_$name FAILED; the input is in $scratch/artifacts" >&2
+      return 1
+    fi
+    echo "== fuzz_$name: $(grep -o 'stat::number_of_executed_units: *[0-9]*' "$scratch/log" |
+      grep -o '[0-9]*$') runs, $(grep -o 'cov: [0-9]* ft: [0-9]*' "$scratch/log" | tail -n 1)"
+  done
+}
+
 case "${1:-}" in
   run)
     install_missing
@@ -75,6 +114,7 @@ case "${1:-}" in
       echo "== $(basename "$t") under ThreadSanitizer"
       TSAN_OPTIONS="halt_on_error=1 exitcode=66" QT_QPA_PLATFORM=offscreen "$tsan_build/tests/$t"
     done
+    run_fuzz_targets 20
     QT_QPA_PLATFORM=offscreen ctest --test-dir "$build" --output-on-failure -j "$(nproc)"
     ;;
   bench)
@@ -89,8 +129,11 @@ case "${1:-}" in
   package)
     build_package
     ;;
+  fuzz)
+    run_fuzz_targets "${2:-60}"
+    ;;
   *)
-    echo "usage: $0 run|test|bench|package" >&2
+    echo "usage: $0 run|test|bench|package|fuzz [SECONDS]" >&2
     exit 2
     ;;
 esac

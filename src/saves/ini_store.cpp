@@ -306,7 +306,9 @@ struct IniFileImage {
       if (!finalLineEnd) end = contents.size();
       Line line;
       line.text.assign(contents, start, end - start);
-      if (finalLineEnd && !line.text.empty() && line.text.back() == '\r') {
+      // A CR that ends the file counts as a line end as well: kept in the
+      // value, it would be lost the moment a line is put after it.
+      if (!line.text.empty() && line.text.back() == '\r') {
         line.text.pop_back();
         line.crlf = true;
       }
@@ -360,7 +362,10 @@ struct IniFileImage {
     out.reserve(size);
     for (std::size_t i = 0; i < lines.size(); ++i) {
       out += lines[i].text;
-      if (i + 1 < lines.size() || finalLineEnd) out += lines[i].crlf ? "\r\n" : "\n";
+      if (i + 1 < lines.size() || finalLineEnd)
+        out += lines[i].crlf ? "\r\n" : "\n";
+      else if (lines[i].crlf)
+        out += '\r';  // the file ended in a CR without its LF
     }
     return out;
   }

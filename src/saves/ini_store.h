@@ -25,7 +25,8 @@
 //   fsync'ed. Whatever moment the program dies at, the path holds the old
 //   file or the new one; at worst a temporary file is left behind beside it.
 // * Any bytes are accepted: junk, NULs, lines of any length, CR LF line ends
-//   (the CR is not part of the value). Missing files, folders, sections and
+//   (the CR is not part of the value; nor is a CR that ends the file).
+//   Missing files, folders, sections and
 //   keys give the defaults. A path that is not a regular file (a folder, a
 //   FIFO) or cannot be read gives the defaults and refuses writes, so an
 //   unreadable file is never replaced by one holding a single key.

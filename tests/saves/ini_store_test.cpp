@@ -297,6 +297,43 @@ TEST(IniStoreHostile, EmptyAndMissingFilesReadAsNoKeys) {
   }
 }
 
+// Files found by fuzzing the store: a write must leave every other key's
+// value as it was read before, and the file's other bytes as they stand.
+TEST(IniStoreHostile, WritesKeepOtherValuesOfOddlyEndedFiles) {
+  struct Case {
+    const char* what;
+    std::string before;
+    const char* key;  // written in [s] with value "w"
+    std::string after;
+    const char* otherSection;
+    const char* otherKey;
+    const char* otherValue;  // as read before and after the write
+  };
+  const Case cases[] = {
+      {"a CR ending the file, new key after it", "[s]\na=1\nb=2\r", "n",
+       "[s]\na=1\nb=2\r\nn=w\n", "s", "b", "2"},
+      {"a CR ending the file, new section after it", "[t]\nb=2\r", "n",
+       "[t]\nb=2\r\n[s]\nn=w\n", "t", "b", "2"},
+      {"a CR ending the file, key before it changed", "[s]\na=1\nb=2\r", "a",
+       "[s]\na=w\nb=2\r", "s", "b", "2"},
+      {"a CR inside a value stays in it", "[s]\nb=2\r3\n", "n", "[s]\nb=2\r3\nn=w\n", "s",
+       "b", "2\r3"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    TempDir dir;
+    const std::string path = dir / "f.ini";
+    WriteBytes(path, c.before);
+    IniStore store;
+    EXPECT_EQ(store.ReadString(path, c.otherSection, c.otherKey), c.otherValue);
+    ASSERT_TRUE(store.WriteString(path, "s", c.key, "w"));
+    EXPECT_EQ(ReadBytes(path), c.after);
+    IniStore fresh;
+    EXPECT_EQ(fresh.ReadString(path, c.otherSection, c.otherKey), c.otherValue);
+    EXPECT_EQ(fresh.ReadString(path, "s", c.key), "w");
+  }
+}
+
 // ---------------------------------------------------------------- caching
 
 class CountingDisk : public IniDisk {

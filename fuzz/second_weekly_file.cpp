@@ -1,0 +1,15 @@
+// The second weekly site's day file: any bytes give a well-formed reading.
+#include "reader_check.h"
+
+using namespace kovalo;
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  fuzz::UseFixedTimeZone();
+  return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  const std::string_view page = fuzz::Bytes(data, size);
+  fuzz::CheckReading(ReadSecondWeeklyFile(page, fuzz::kTarget), page, false);
+  return 0;
+}
