@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Sets up, builds and runs Kovalo on Debian 12 as root.
 #   scripts/kovalo.sh run     install what is missing, build, start the program
-#   scripts/kovalo.sh test    install what is missing, build, run the threaded tests
-#                             under ThreadSanitizer, then every test
+#   scripts/kovalo.sh test    install what is missing, build, run the static checks,
+#                             the threaded tests under ThreadSanitizer, then every test
 #   scripts/kovalo.sh bench   install what is missing, build, run the benchmarks
+#   scripts/kovalo.sh check   install what is missing, build, run only the static checks
 #   scripts/kovalo.sh format  lay out every tracked .cpp/.h in place by .clang-format
 # Running it again is harmless: packages already there are not fetched again
 # and the build only redoes what changed.
@@ -95,13 +96,13 @@ case "${1:-}" in
   test)
     install_missing
     configure_and_build
+    static_checks
     # First the threaded tests under ThreadSanitizer (any report fails the
     # run), then every test, so that CTest's summary closes the output.
     if [ ! -f "$tsan_build/build.ninja" ]; then
       cmake -S "$top" -B "$tsan_build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
         -DKOVALO_TSAN=ON -DKOVALO_BENCH=OFF
     fi
-    static_checks
     cmake --build "$tsan_build" -j "$(nproc)" --target "${tsan_targets[@]}"
     for t in download/kovalo_download_tests sources/sources_test app/kovalo_download_window_tests; do
       echo "== $(basename "$t") under ThreadSanitizer"
@@ -117,12 +118,17 @@ case "${1:-}" in
       QT_QPA_PLATFORM=offscreen "$b"
     done
     ;;
+  check)
+    install_missing
+    configure_and_build
+    static_checks
+    ;;
   format)
     install_static_check_tools
     cd "$top" && git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format -i
     ;;
   *)
-    echo "usage: $0 run|test|bench|format" >&2
+    echo "usage: $0 run|test|bench|check|format" >&2
     exit 2
     ;;
 esac
