@@ -71,7 +71,8 @@ tidy_check() {
     local status=0 log="$build/clang-tidy.log"
     run-clang-tidy -p "$build" -j 2 -quiet "$only" >"$log" 2>&1 || status=$?
     # Only the findings: not the command lines and counts of suppressed warnings.
-    grep -v '^clang-tidy \|^[0-9]* warnings\? generated\.$\|^Suppressed \|^Use -header-filter' "$log" || true
+    sed 's/\x1b\[[0-9;]*m//g' "$log" |
+      grep -v -e '^clang-tidy' -e ' warnings\? generated\.$' -e '^Suppressed ' -e '^Use -header-filter' || true
     return "$status"
   fi
   python3 -c 'import json, re, sys

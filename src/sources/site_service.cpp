@@ -97,9 +97,6 @@ bool StartDetached(const std::string& program, const std::vector<std::string>& a
   argv.push_back(nullptr);
   sigset_t none;
   sigemptyset(&none);
-  struct sigaction byDefault {};
-  byDefault.sa_handler = SIG_DFL;
-  sigemptyset(&byDefault.sa_mask);
 
   const pid_t child = fork();
   if (child < 0) return false;
@@ -114,8 +111,8 @@ bool StartDetached(const std::string& program, const std::vector<std::string>& a
       dup2(null, STDERR_FILENO);
     }
     close_range(3, UINT_MAX, 0);
-    sigprocmask(SIG_SETMASK, &none, nullptr);
-    sigaction(SIGPIPE, &byDefault, nullptr);
+    pthread_sigmask(SIG_SETMASK, &none, nullptr);
+    signal(SIGPIPE, SIG_DFL);
     if (chdir("/") != 0) _exit(126);  // so that no folder is kept busy
     execv(program.c_str(), argv.data());
     _exit(127);
