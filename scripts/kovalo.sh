@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
 # Sets up, builds and runs Kovalo on Debian 12 as root.
 #   scripts/kovalo.sh run     install what is missing, build, start the program
-#   scripts/kovalo.sh test    install what is missing, build, run the threaded tests
-#                             under ThreadSanitizer, then every test
+#   scripts/kovalo.sh test    install what is missing, build, run the static checks,
+#                             the threaded tests under ThreadSanitizer, then every test
 #   scripts/kovalo.sh bench   install what is missing, build, run the benchmarks
 #   scripts/kovalo.sh package install what is missing, build, make build/kovalo_*.deb
 #   scripts/kovalo.sh fuzz [SECONDS]
 #                             build the libFuzzer targets with clang, fuzz each
 #                             for SECONDS (default 60)
+#   scripts/kovalo.sh check   install what is missing, build, run only the static checks
+#   scripts/kovalo.sh format  lay out every tracked .cpp/.h in place by .clang-format
 # Running it again is harmless: packages already there are not fetched again
 # and the build only redoes what changed.
 set -euo pipefail
@@ -93,6 +95,53 @@ run_fuzz_targets() {
   done
 }
 
+# Static checks: the layout of every tracked source against .clang-format, and
+# clang-tidy (.clang-tidy: bugprone, performance, concurrency) over the
+# project's own sources in src/ and tools/. Any finding fails the run.
+static_check_packages=(clang-format clang-tidy)
+
+install_static_check_tools() {
+  local missing=()
+  for p in "${static_check_packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+  done
+  if ((${#missing[@]})); then
+    echo "Installing: ${missing[*]}"
+    apt-get update
+    DEBIAN_FRONTEND=noninteractive apt-get install -y "${missing[@]}"
+  fi
+}
+
+format_check() {
+  echo "== clang-format"
+  (cd "$top" && git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format --dry-run --Werror)
+}
+
+tidy_check() {
+  echo "== clang-tidy"
+  # The header filter keeps findings to the project's own headers; Qt, gtest
+  # and the standard library are not checked.
+  local only="^$top/(src|tools)/"
+  if command -v run-clang-tidy >/dev/null; then
+    local status=0 log="$build/clang-tidy.log"
+    run-clang-tidy -p "$build" -j 2 -quiet "$only" >"$log" 2>&1 || status=$?
+    # Only the findings: not the command lines and counts of suppressed warnings.
+    sed 's/\x1b\[[0-9;]*m//g' "$log" |
+      grep -v -e '^clang-tidy' -e ' warnings\? generated\.$' -e '^Suppressed ' -e '^Use -header-filter' || true
+    return "$status"
+  fi
+  python3 -c 'import json, re, sys
+for entry in json.load(open(sys.argv[1])):
+    if re.match(sys.argv[2], entry["file"]): print(entry["file"])' \
+    "$build/compile_commands.json" "$only" | xargs -P 2 -n 1 clang-tidy -p "$build" --quiet
+}
+
+static_checks() {
+  install_static_check_tools
+  format_check
+  tidy_check
+}
+
 case "${1:-}" in
   run)
     install_missing
@@ -103,6 +152,7 @@ case "${1:-}" in
   test)
     install_missing
     configure_and_build
+    static_checks
     # First the threaded tests under ThreadSanitizer (any report fails the
     # run), then every test, so that CTest's summary closes the output.
     if [ ! -f "$tsan_build/build.ninja" ]; then
@@ -132,8 +182,17 @@ case "${1:-}" in
   fuzz)
     run_fuzz_targets "${2:-60}"
     ;;
+  check)
+    install_missing
+    configure_and_build
+    static_checks
+    ;;
+  format)
+    install_static_check_tools
+    cd "$top" && git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format -i
+    ;;
   *)
-    echo "usage: $0 run|test|bench|package|fuzz [SECONDS]" >&2
+    echo "usage: $0 run|test|bench|package|check|format|fuzz [SECONDS]" >&2
     exit 2
     ;;
 esac

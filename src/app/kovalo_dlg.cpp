@@ -91,8 +91,8 @@ void CKovaloDlg::CreateMenus() {
   // the focus is; the cells' own editor history is off.
   connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z), this), &QShortcut::activated, this,
           &CKovaloDlg::PressUndo);
-  for (QKeySequence keys : {QKeySequence(Qt::CTRL | Qt::Key_Y),
-                            QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)})
+  for (const QKeySequence& keys : {QKeySequence(Qt::CTRL | Qt::Key_Y),
+                                   QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)})
     connect(new QShortcut(keys, this), &QShortcut::activated, this, &CKovaloDlg::PressRedo);
 }
 

@@ -10,7 +10,7 @@ namespace kovalo {
 
 namespace {
 
-QColor Rgb(uint32_t rgb) { return QColor((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF); }
+QColor Rgb(uint32_t rgb) { return QColor::fromRgb(QRgb{rgb}); }  // 0xRRGGBB, solid
 
 QString Latin1(const std::string& text) {
   return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));

@@ -3,6 +3,7 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace kovalo {
@@ -24,12 +25,14 @@ std::vector<std::string> WrapWords(const std::string& text, int maxWidth, Measur
     if (end == std::string::npos) end = text.size();
     const std::string word = text.substr(pos, end - pos);
     pos = end + 1;
-    const std::string candidate = line.empty() ? word : line + ' ' + word;
+    std::string candidate = line;
+    if (!candidate.empty()) candidate += ' ';
+    candidate += word;
     if (!line.empty() && width(candidate) > maxWidth) {
-      lines.push_back(line);
+      lines.push_back(std::move(line));
       line = word;
     } else {
-      line = candidate;
+      line = std::move(candidate);
     }
   }
   if (!line.empty()) lines.push_back(line);

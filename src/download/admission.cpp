@@ -87,7 +87,8 @@ std::string FolderSetting() {
     std::lock_guard lock(folderMutex);
     if (!configuredFolder.empty()) return configuredFolder;
   }
-  const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+  // Nothing in the program changes its environment, so reading it from any thread is safe.
+  const char* runtime = std::getenv("XDG_RUNTIME_DIR");  // NOLINT(concurrency-mt-unsafe)
   if (runtime != nullptr && runtime[0] == '/') return std::string(runtime) + "/kovalo";
   return "/tmp/kovalo-" + std::to_string(getuid());
 }

@@ -167,11 +167,14 @@ bool ReplaceFileAtomically(const std::string& path, const std::string& contents)
   const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
   if (name.empty()) return false;
 
+  const std::string prefix = folder + (slash == std::string::npos ? "/." : ".") + name + "." +
+                             std::to_string(::getpid()) + ".";
   std::string temporary;
   int fd = -1;
   for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-    temporary = folder + (slash == std::string::npos ? "/." : ".") + name + "." +
-                std::to_string(::getpid()) + "." + std::to_string(temporaryCounter++) + ".tmp";
+    temporary = prefix;
+    temporary += std::to_string(temporaryCounter++);
+    temporary += ".tmp";
     fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd < 0 && errno != EEXIST) return false;
   }

@@ -79,7 +79,7 @@ std::string Format(const char* format, auto... values) {
 
 std::string PositionText(const Board& board, int firstSaveFlag) {
   std::string text;
-  text.reserve(81 * 6);
+  text.reserve(std::size_t{81} * 6);
   for (int row = 0; row < 9; ++row)
     for (int col = 0; col < 9; ++col) {
       text += board.AtGrid(row, col).text;
@@ -96,7 +96,7 @@ std::string PositionText(const Board& board, int firstSaveFlag) {
 
 std::string AnswersText(const Board& board) {
   std::string text;
-  text.reserve(81 * 2);
+  text.reserve(std::size_t{81} * 2);
   for (int row = 0; row < 9; ++row)
     for (int col = 0; col < 9; ++col) {
       text += std::to_string(board.AtGrid(row, col).answer);

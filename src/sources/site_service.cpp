@@ -92,6 +92,7 @@ class LockFile {
 // calls that are safe in a copy of a threaded process.
 bool StartDetached(const std::string& program, const std::vector<std::string>& args) {
   std::vector<char*> argv;
+  argv.reserve(args.size() + 1);
   for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
   argv.push_back(nullptr);
   sigset_t none;
@@ -110,7 +111,7 @@ bool StartDetached(const std::string& program, const std::vector<std::string>& a
       dup2(null, STDERR_FILENO);
     }
     close_range(3, UINT_MAX, 0);
-    sigprocmask(SIG_SETMASK, &none, nullptr);
+    pthread_sigmask(SIG_SETMASK, &none, nullptr);
     signal(SIGPIPE, SIG_DFL);
     if (chdir("/") != 0) _exit(126);  // so that no folder is kept busy
     execv(program.c_str(), argv.data());
@@ -204,14 +205,15 @@ std::string FindSitesProgram() {
     folder.erase(folder.rfind('/') + 1);
     if (IsExecutableFile(folder + kProgramName)) return folder + kProgramName;
   }
-  const char* path = std::getenv("PATH");
+  // Nothing in the program changes its environment, so reading it from any thread is safe.
+  const char* path = std::getenv("PATH");  // NOLINT(concurrency-mt-unsafe)
   std::string_view rest = path != nullptr ? path : "";
   while (!rest.empty()) {
     const size_t colon = rest.find(':');
     std::string folder(rest.substr(0, colon));
     rest = colon == std::string_view::npos ? std::string_view() : rest.substr(colon + 1);
     if (folder.empty()) folder = ".";
-    const std::string candidate = folder + "/" + kProgramName;
+    std::string candidate = folder + "/" + kProgramName;
     if (IsExecutableFile(candidate)) return candidate;
   }
   return {};

@@ -13,7 +13,7 @@
 namespace kovalo {
 namespace {
 
-QColor ColourOf(uint32_t rgb) { return QColor((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF); }
+QColor ColourOf(uint32_t rgb) { return QColor::fromRgb(QRgb{rgb}); }  // 0xRRGGBB, solid
 
 bool IsUndoKey(const QKeyEvent* key) {
   return key->modifiers() == Qt::ControlModifier && key->key() == Qt::Key_Z;

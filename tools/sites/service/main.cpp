@@ -100,7 +100,7 @@ int main(int argc, char** argv) {
     for (long long n = 0; n < generate; ++n) {
       lines += kovalo::sites::GeneratePuzzle(*level, next++).givens;
       lines += '\n';
-      if (lines.size() > 64 * 1024) {
+      if (lines.size() > std::size_t{64} * 1024) {
         std::fputs(lines.c_str(), stdout);
         lines.clear();
       }

@@ -45,7 +45,7 @@ std::string SlashDate(const CivilDate& date) {
 
 char GivenAt(const Puzzle& puzzle, int k) {
   const char c = k < static_cast<int>(puzzle.givens.size()) ? puzzle.givens[k] : '.';
-  return (c >= '1' && c <= '9') ? c : 0;
+  return (c >= '1' && c <= '9') ? c : '\0';
 }
 char AnswerAt(const Puzzle& puzzle, int k) {
   const char c = k < static_cast<int>(puzzle.solution.size()) ? puzzle.solution[k] : '0';

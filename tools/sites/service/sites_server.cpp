@@ -21,7 +21,7 @@ int64_t SteadyMilliseconds() {
 // Silent or slow clients each hold a worker until their read time-out; a
 // pool of this size keeps answering others meanwhile.
 constexpr size_t kWorkers = 32;
-constexpr size_t kMaxBody = 16 * 1024;
+constexpr size_t kMaxBody = size_t{16} * 1024;
 
 }  // namespace
 
