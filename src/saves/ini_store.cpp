@@ -1,7 +1,9 @@
 // The INI store: parsing, the per-path cache and the atomic file replace.
 #include "saves/ini_store.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -161,11 +163,38 @@ std::string LockFilePath(const std::string& path) {
   return path.substr(0, slash + 1) + "." + path.substr(slash + 1) + ".lock";
 }
 
+namespace {
+
+// A program killed while it wrote leaves its temporary behind, a partial
+// copy of the file. The next writer of the same file removes those whose
+// writer is gone; a temporary of a running process is never touched.
+void RemoveDeadWritersTemporaries(const std::string& folder, const std::string& prefix) {
+  DIR* dir = ::opendir(folder.c_str());
+  if (dir == nullptr) return;
+  while (const dirent* entry = ::readdir(dir)) {
+    const std::string_view name = entry->d_name;
+    if (name.size() <= prefix.size() + 4 || name.substr(0, prefix.size()) != prefix ||
+        name.substr(name.size() - 4) != ".tmp")
+      continue;
+    long pid = 0;
+    std::size_t k = prefix.size();
+    for (; k < name.size() && name[k] >= '0' && name[k] <= '9' && pid < INT_MAX / 10; ++k)
+      pid = pid * 10 + (name[k] - '0');
+    if (k == prefix.size() || name[k] != '.' || pid <= 0 || pid == ::getpid()) continue;
+    if (::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH)
+      ::unlink((folder + std::string(name)).c_str());
+  }
+  ::closedir(dir);
+}
+
+}  // namespace
+
 bool ReplaceFileAtomically(const std::string& path, const std::string& contents) {
   const std::size_t slash = path.rfind('/');
   const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
   const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
   if (name.empty()) return false;
+  RemoveDeadWritersTemporaries(slash == std::string::npos ? "./" : folder, "." + name + ".");
 
   const std::string prefix = folder + (slash == std::string::npos ? "/." : ".") + name + "." +
                              std::to_string(::getpid()) + ".";

@@ -9,9 +9,12 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
+#include <cstdio>
 #include <filesystem>
 #include <future>
 #include <optional>
+#include <thread>
 
 #include "download/address.h"
 #include "download/admission.h"
@@ -285,6 +288,52 @@ TEST_F(DownloadAdmissionTest, KilledHolderGivesItsPlacesBack) {
   ASSERT_EQ(fetching.wait_for(3s), std::future_status::ready);
   EXPECT_EQ(fetching.get().result, 0);
   EXPECT_EQ(server.served(), 1);
+}
+
+// Two copies download from one host at once; the one holding every place,
+// each in the middle of a page, is killed. The other's downloads, waiting
+// for a place meanwhile, go on at once and get their pages whole.
+TEST_F(DownloadAdmissionTest, CopyKilledInMidDownloadLetsTheOtherGoOn) {
+  const std::string page = PageBytes(30000);
+  std::atomic<int> heldAnswers{0};
+  RawServer raw([&](RawConnection& connection) {
+    if (!connection.ReadRequest()) return;
+    if (connection.request().rfind("GET /held", 0) == 0) {
+      connection.Send("HTTP/1.1 200 OK\r\nContent-Length: 50000\r\n\r\n" + PageBytes(1000));
+      ++heldAnswers;
+      connection.WaitForRelease();
+      return;
+    }
+    connection.Send("HTTP/1.1 200 OK\r\nContent-Length: 30000\r\n\r\n" + page);
+  });
+  Helper killed({"fetch", places(), raw.Url("/held"), "3"});
+  killed.Say("go");
+  const auto deadline = std::chrono::steady_clock::now() + 5s;
+  while (heldAnswers.load() < 3 && std::chrono::steady_clock::now() < deadline) std::this_thread::sleep_for(5ms);
+  ASSERT_EQ(heldAnswers.load(), 3) << "the other copy's downloads did not start";
+
+  CDlf handle;
+  for (int slot = 0; slot < 3; ++slot) ASSERT_EQ(handle.Prepare(slot, 100000), 0);
+  std::vector<std::future<Fetched>> waiting;
+  for (int slot = 0; slot < 3; ++slot) {
+    waiting.push_back(std::async(std::launch::async, [&, slot] { return Fetch(raw.Url("/page"), slot); }));
+  }
+  EXPECT_EQ(waiting[0].wait_for(400ms), std::future_status::timeout);
+  EXPECT_EQ(raw.connections(), 3) << "a fourth download of the host ran";
+  const auto killedAt = std::chrono::steady_clock::now();
+  killed.Kill();
+  EXPECT_EQ(killed.Wait(), -1);
+  for (auto& download : waiting) {
+    ASSERT_EQ(download.wait_for(3s), std::future_status::ready);
+    Fetched fetched = download.get();
+    EXPECT_EQ(fetched.result, 0);
+    EXPECT_TRUE(fetched.page == page) << "page bytes differ";
+  }
+  const double seconds = SecondsSince(killedAt);
+  EXPECT_LT(seconds, 2.0);
+  EXPECT_EQ(raw.connections(), 6);
+  std::printf("[ figures  ] copy killed holding 3 places: the other's 3 downloads done %.3f s after the kill\n",
+              seconds);
 }
 
 TEST_F(DownloadAdmissionTest, PlacesStayExclusiveWhenTheirFilesAreRemovedAndMadeAgain) {

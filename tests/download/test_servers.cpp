@@ -68,12 +68,14 @@ bool RawConnection::ReadRequest() {
   return true;
 }
 
-void RawConnection::Send(std::string_view bytes) {
-  while (!bytes.empty()) {
-    ssize_t n = send(fd_, bytes.data(), bytes.size(), MSG_NOSIGNAL);
-    if (n <= 0) return;
-    bytes.remove_prefix(static_cast<std::size_t>(n));
+std::size_t RawConnection::Send(std::string_view bytes) {
+  std::size_t sent = 0;
+  while (sent < bytes.size()) {
+    ssize_t n = send(fd_, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
+    if (n <= 0) break;
+    sent += static_cast<std::size_t>(n);
   }
+  return sent;
 }
 
 void RawConnection::WaitForRelease() {

@@ -49,7 +49,8 @@ class RawConnection {
   // Reads up to the end of the request head; false when the peer went away.
   bool ReadRequest();
   const std::string& request() const { return request_; }
-  void Send(std::string_view bytes);
+  // Returns the bytes sent: fewer than given when the peer went away.
+  std::size_t Send(std::string_view bytes);
   // Blocks until the test releases the server's scripts or ends.
   void WaitForRelease();
 

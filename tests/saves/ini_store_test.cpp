@@ -251,6 +251,33 @@ TEST(IniStoreWrite, NamesAFileCannotHoldAreRefused) {
 
 // ---------------------------------------------------------------- hostile files
 
+// What a writer killed in mid-write leaves behind goes with the next write
+// of the same file; nothing of a running writer, nor of another file.
+TEST(IniStoreHostile, TemporariesOfDeadWritersGoWithTheNextWrite) {
+  const pid_t dead = ::fork();
+  if (dead == 0) ::_exit(0);
+  ASSERT_EQ(::waitpid(dead, nullptr, 0), dead);
+  const std::string deadPid = std::to_string(dead);
+  struct Row {
+    std::string name;
+    bool kept;
+  };
+  const Row rows[] = {
+      {".f.ini." + deadPid + ".0.tmp", false},
+      {".f.ini." + deadPid + ".17.tmp", false},
+      {".f.ini.1.0.tmp", true},  // init runs
+      {".f.ini." + std::to_string(::getpid()) + ".9.tmp", true},
+      {".g.ini." + deadPid + ".0.tmp", true},
+      {".f.ini.x.0.tmp", true},
+      {".f.ini." + deadPid + ".0.txt", true},
+  };
+  TempDir dir;
+  for (const Row& row : rows) WriteBytes(dir / row.name, "partial");
+  IniStore store;
+  ASSERT_TRUE(store.WriteString(dir / "f.ini", kSection, "Count", "1"));
+  for (const Row& row : rows) EXPECT_EQ(std::filesystem::exists(dir / row.name), row.kept) << row.name;
+}
+
 TEST(IniStoreHostile, MegabyteLinesAreReadAndKept) {
   TempDir dir;
   const std::string path = dir / "f.ini";

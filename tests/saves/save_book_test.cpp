@@ -10,6 +10,8 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
+#include <filesystem>
 #include <random>
 #include <set>
 #include <sstream>
@@ -397,13 +399,25 @@ TEST(SaveBookProcesses, TwoProgramsSavingAtOnceKeepEverySave) {
   EXPECT_EQ(IniStore().ReadInt(CurrentPath(dir), kSavesSection, "Items", 0), 200);
 }
 
+// A hundred programs, each saving as fast as it can, killed at a random
+// moment, which is most often in the middle of a save.
 TEST(SaveBookProcesses, AProgramKilledInMidSaveLosesNoSaveItReported) {
+  constexpr int kRounds = 100;
   TempDir dir;
   Program(dir.path());
   std::mt19937 random(2026);
-  std::uniform_int_distribution<int> delay(0, 20000);
+  std::uniform_int_distribution<int> delay(0, 5000);
   std::size_t reported = 0;
-  for (int round = 0; round < 15; ++round) {
+  // A partial copy of a killed program's save goes with the next save.
+  auto temporaries = [&] {
+    std::size_t found = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(dir / "Saves"))
+      found += entry.path().extension() == ".tmp";
+    return found;
+  };
+  std::size_t killedInMidWrite = 0;
+  const auto start = std::chrono::steady_clock::now();
+  for (int round = 0; round < kRounds; ++round) {
     int fds[2];
     ASSERT_EQ(::pipe(fds), 0);
     const pid_t child = SaveInChild(dir.path(), "r" + std::to_string(round), 1000000, fds[1]);
@@ -412,7 +426,9 @@ TEST(SaveBookProcesses, AProgramKilledInMidSaveLosesNoSaveItReported) {
     ASSERT_EQ(::read(fds[0], &mark, 1), 1);
     std::this_thread::sleep_for(std::chrono::microseconds(delay(random)));
     ::kill(child, SIGKILL);
-    ::waitpid(child, nullptr, 0);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFSIGNALED(status)) << "the saving program ended by itself: " << status;
     std::size_t done = 1;
     while (::read(fds[0], &mark, 1) == 1) ++done;
     ::close(fds[0]);
@@ -423,14 +439,24 @@ TEST(SaveBookProcesses, AProgramKilledInMidSaveLosesNoSaveItReported) {
     std::size_t count = 0;
     const std::set<std::string> titles = SavedTitles(dir.path(), count);
     const int items = IniStore().ReadInt(CurrentPath(dir), kSavesSection, "Items", 0);
-    EXPECT_EQ(static_cast<std::size_t>(items), count) << round;
-    EXPECT_GE(count, reported) << round;
-    EXPECT_LE(count, reported + 1) << round;  // at most the one in flight
-    EXPECT_EQ(titles.size(), count) << round;
+    ASSERT_EQ(static_cast<std::size_t>(items), count) << round;
+    ASSERT_GE(count, reported) << round;
+    ASSERT_LE(count, reported + 1) << round;  // at most the one in flight
+    ASSERT_EQ(titles.size(), count) << round;
     for (std::size_t i = 0; i < done; ++i)
-      EXPECT_TRUE(titles.count("r" + std::to_string(round) + " " + std::to_string(i))) << round;
+      ASSERT_TRUE(titles.count("r" + std::to_string(round) + " " + std::to_string(i))) << round;
     reported = count;
+    const std::size_t partial = temporaries();
+    ASSERT_LE(partial, 1u) << round;
+    killedInMidWrite += partial;
   }
+  const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  Program next(dir.path());
+  ASSERT_TRUE(next.book.Save("n 12/07/26 ,PM,02:05:09 PM", Position("7", 0), "7", "next").written);
+  EXPECT_EQ(temporaries(), 0u);
+  std::printf("[ figures  ] %d programs killed in mid-save: %zu saves in the file, all reported ones there, "
+              "%.2f s; %zu killed while writing the file\n",
+              kRounds, reported, seconds, killedInMidWrite);
 }
 
 }  // namespace
