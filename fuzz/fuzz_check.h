@@ -12,12 +12,12 @@
 
 // Stops the run with the failed condition named, so that the fuzzer records
 // the input as a crash.
-#define FUZZ_CHECK(condition)                                                            \
-  do {                                                                                   \
-    if (!(condition)) {                                                                  \
+#define FUZZ_CHECK(condition)                                                                  \
+  do {                                                                                         \
+    if (!(condition)) {                                                                        \
       std::fprintf(stderr, "FUZZ_CHECK failed: %s (%s:%d)\n", #condition, __FILE__, __LINE__); \
-      __builtin_trap();                                                                  \
-    }                                                                                    \
+      __builtin_trap();                                                                        \
+    }                                                                                          \
   } while (0)
 
 namespace kovalo::fuzz {

@@ -35,8 +35,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     // The requested address's root (up to the first '/' after the host),
     // then the location, with one '/' in between.
-    const size_t root = resolved.size() - value.size() -
-                        (!value.empty() && value.front() == '/' ? 0 : 1);
+    const size_t root =
+        resolved.size() - value.size() - (!value.empty() && value.front() == '/' ? 0 : 1);
     FUZZ_CHECK(root <= requested.size());
     FUZZ_CHECK(requested.substr(0, root) == std::string_view(resolved).substr(0, root));
     FUZZ_CHECK(std::string_view(resolved).substr(resolved.size() - value.size()) == value);

@@ -2,8 +2,8 @@
 // text read is a number from 1 to 999999999 or empty, every answer 0 ... 9,
 // and what is read, written again as a board's texts, reads back the same.
 // The input is a position text, a NUL byte, and an answers text.
-#include "fuzz_check.h"
 #include "saves/save_texts.h"
+#include "fuzz_check.h"
 #include "support/fake_screen.h"
 
 using namespace kovalo;

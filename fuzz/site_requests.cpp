@@ -4,8 +4,8 @@
 // input is the target, a NUL byte, and the If-None-Match header; inputs
 // much longer than the longest target answered are skipped to keep the
 // runs fast (the length check comes first in the code).
-#include "fuzz_check.h"
 #include "service/site_requests.h"
+#include "fuzz_check.h"
 
 using namespace kovalo;
 using namespace kovalo::sites;

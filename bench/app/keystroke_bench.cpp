@@ -45,4 +45,3 @@ BENCHMARK(Keystroke)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
 }  // namespace
 }  // namespace kovalo
-

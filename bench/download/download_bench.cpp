@@ -84,11 +84,15 @@ void FetchThroughCurl(benchmark::State& state, const std::string& url, int pages
 void BM_Engine_1MBPage(benchmark::State& state) { FetchThroughEngine(state, bigUrl, 1, kBigPage); }
 void BM_Curl_1MBPage(benchmark::State& state) { FetchThroughCurl(state, bigUrl, 1, kBigPage); }
 // The bare client reading the connection in the engine's chunks of 10000 bytes.
-void BM_Curl10000_1MBPage(benchmark::State& state) { FetchThroughCurl(state, bigUrl, 1, kBigPage, 10000); }
+void BM_Curl10000_1MBPage(benchmark::State& state) {
+  FetchThroughCurl(state, bigUrl, 1, kBigPage, 10000);
+}
 void BM_Engine_200SmallPages(benchmark::State& state) {
   FetchThroughEngine(state, smallUrl, kSmallPages, kSmallPage);
 }
-void BM_Curl_200SmallPages(benchmark::State& state) { FetchThroughCurl(state, smallUrl, kSmallPages, kSmallPage); }
+void BM_Curl_200SmallPages(benchmark::State& state) {
+  FetchThroughCurl(state, smallUrl, kSmallPages, kSmallPage);
+}
 
 // Real time: part of the work happens on the server's thread.
 BENCHMARK(BM_Engine_1MBPage)->UseRealTime()->Unit(benchmark::kMicrosecond);

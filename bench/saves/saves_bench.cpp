@@ -112,9 +112,8 @@ void BM_Save(benchmark::State& state) {
   const std::string position = book.Saves(SaveMonth::Current).front().position;
   const std::string answers = book.Saves(SaveMonth::Current).front().answers;
   for (auto _ : state) {
-    const SaveBook::SaveOutcome outcome =
-        book.Save("1234 12/03/26 ,PM,02:05:09 PM 4+", position, answers,
-                  "Sudoku 1234, Thursday Medium");
+    const SaveBook::SaveOutcome outcome = book.Save("1234 12/03/26 ,PM,02:05:09 PM 4+", position,
+                                                    answers, "Sudoku 1234, Thursday Medium");
     if (!outcome.written) state.SkipWithError("save failed");
   }
   state.counters["saves"] = static_cast<double>(book.Saves(SaveMonth::Current).size());

@@ -12,8 +12,7 @@ namespace {
 
 class YesScreen : public Screen {
  public:
-  Reply ShowMessage(const std::string&, const std::string&, Buttons buttons,
-                    const Cell*) override {
+  Reply ShowMessage(const std::string&, const std::string&, Buttons buttons, const Cell*) override {
     return buttons == Buttons::YesNo ? Reply::Yes : Reply::Ok;
   }
   void SetTitle(const std::string&) override {}

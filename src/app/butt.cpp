@@ -40,7 +40,8 @@ void CButt::paintEvent(QPaintEvent*) {
       painter.setPen(palette().color(QPalette::Mid));
       painter.drawRect(rect().adjusted(0, 0, -1, -1));
       option.rect.adjust(2, 0, -2, 0);  // the mark clear of the border
-      style()->drawControl(kind_ == ButtonKind::Radio ? QStyle::CE_RadioButton : QStyle::CE_CheckBox,
+      style()->drawControl(kind_ == ButtonKind::Radio ? QStyle::CE_RadioButton
+                                                      : QStyle::CE_CheckBox,
                            &option, &painter, this);
       break;
   }

@@ -70,9 +70,8 @@ CKovaloDlg::CKovaloDlg(std::string workingFolder, std::time_t startUp)
   openInBrowser = [](const std::string& address) {
     QDesktopServices::openUrl(QUrl(QString::fromStdString(address)));
   };
-  SetProgramErrorSink([this](const std::string& text) {
-    OnUiThread([&] { ShowProgramError(*this, text); });
-  });
+  SetProgramErrorSink(
+      [this](const std::string& text) { OnUiThread([&] { ShowProgramError(*this, text); }); });
 }
 
 CKovaloDlg::~CKovaloDlg() {
@@ -91,8 +90,8 @@ void CKovaloDlg::CreateMenus() {
   // the focus is; the cells' own editor history is off.
   connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z), this), &QShortcut::activated, this,
           &CKovaloDlg::PressUndo);
-  for (const QKeySequence& keys : {QKeySequence(Qt::CTRL | Qt::Key_Y),
-                                   QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)})
+  for (const QKeySequence& keys :
+       {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)})
     connect(new QShortcut(keys, this), &QShortcut::activated, this, &CKovaloDlg::PressRedo);
 }
 
@@ -160,8 +159,8 @@ void CKovaloDlg::resizeEvent(QResizeEvent* event) {
   // does, the window grows back to it by itself.
   const QSize given = event->size();
   if (given.width() < kMinimumWidth || given.height() < kMinimumHeight)
-    QMetaObject::invokeMethod(this, [this] { resize(size().expandedTo(minimumSize())); },
-                              Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this] { resize(size().expandedTo(minimumSize())); }, Qt::QueuedConnection);
 }
 
 bool CKovaloDlg::eventFilter(QObject* watched, QEvent* event) {
@@ -291,8 +290,7 @@ void CKovaloDlg::OnDeleteSave() {
       savesList_->SetRows(saveBook_.Rows());
       savesList_->SelectRow(std::min(row, savesList_->RowCount() - 1));
       break;
-    case SaveBook::DeleteOutcome::Failed:
-      return;
+    case SaveBook::DeleteOutcome::Failed: return;
   }
   savesList_->viewport()->update();
 }
@@ -304,9 +302,10 @@ namespace {
 const char* const kWeekdayCaptions[7] = {"Mon.", "Tue.", "Wed.", "Thur.", "Fri.", "Sat.", "Sun."};
 
 // The download controls in the order they are switched.
-constexpr int kDownloadControls[] = {IDC_MONDAY,     IDC_MONDAY + 1, IDC_MONDAY + 2, IDC_MONDAY + 3,
-                                     IDC_MONDAY + 4, IDC_MONDAY + 5, IDC_SUNDAY,     IDC_RANDOM,
-                                     IDC_SECOND_WEEKLY, IDC_EASY,    IDC_MEDIUM,     IDC_HARD,
+constexpr int kDownloadControls[] = {IDC_MONDAY,     IDC_MONDAY + 1, IDC_MONDAY + 2,
+                                     IDC_MONDAY + 3, IDC_MONDAY + 4, IDC_MONDAY + 5,
+                                     IDC_SUNDAY,     IDC_RANDOM,     IDC_SECOND_WEEKLY,
+                                     IDC_EASY,       IDC_MEDIUM,     IDC_HARD,
                                      IDC_EVIL,       IDC_NORMAL};
 
 }  // namespace
@@ -329,10 +328,10 @@ void CKovaloDlg::OnRandomSudoku(int failedRandomPages) {
     return;
   }
   // Seeded per press from the millisecond tick.
-  PuzzleNumberGenerator generator(static_cast<uint32_t>(
-      std::chrono::duration_cast<std::chrono::milliseconds>(
-          std::chrono::steady_clock::now().time_since_epoch())
-          .count()));
+  PuzzleNumberGenerator generator(
+      static_cast<uint32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                std::chrono::steady_clock::now().time_since_epoch())
+                                .count()));
   SetDownloadControlsEnabled(false);
   puzzleRequest_ = RandomRequest(generator.Next());
   StartWorker(failedRandomPages);
@@ -451,8 +450,8 @@ void CKovaloDlg::closeEvent(QCloseEvent* event) {
 
 // ---------------------------------------------------------------- Screen
 
-Reply CKovaloDlg::ShowMessage(const std::string& text, const std::string& caption,
-                              Buttons buttons, const Cell* owner) {
+Reply CKovaloDlg::ShowMessage(const std::string& text, const std::string& caption, Buttons buttons,
+                              const Cell* owner) {
   if (messageHook) return messageHook(text, caption, buttons);
   QWidget* parent = owner ? static_cast<QWidget*>(CellWidget(owner->number)) : this;
   QMessageBox box(QMessageBox::NoIcon, QString::fromStdString(caption),
@@ -470,7 +469,9 @@ Reply CKovaloDlg::ShowMessage(const std::string& text, const std::string& captio
   return Reply::Ok;
 }
 
-void CKovaloDlg::SetTitle(const std::string& title) { setWindowTitle(QString::fromStdString(title)); }
+void CKovaloDlg::SetTitle(const std::string& title) {
+  setWindowTitle(QString::fromStdString(title));
+}
 
 std::string CKovaloDlg::Title() const { return windowTitle().toStdString(); }
 
@@ -511,7 +512,9 @@ void CKovaloDlg::SetWaitCursor(bool on) {
 
 // ---------------------------------------------------------------- CellHost
 
-void CKovaloDlg::CellEdited(Cell& cell, const std::string& text) { board_.PlayerEdited(cell, text); }
+void CKovaloDlg::CellEdited(Cell& cell, const std::string& text) {
+  board_.PlayerEdited(cell, text);
+}
 
 void CKovaloDlg::CellCommand(Cell& cell, int commandId) { RunCellCommand(board_, cell, commandId); }
 

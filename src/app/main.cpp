@@ -22,8 +22,7 @@ int main(int argc, char** argv) {
     case kovalo::CommandLine::Action::Error:
       std::fprintf(stderr, "kovalo: %s\nTry 'kovalo --help'.\n", line.error.c_str());
       return 2;
-    case kovalo::CommandLine::Action::Run:
-      break;
+    case kovalo::CommandLine::Action::Run: break;
   }
   const std::string folder =
       kovalo::ChooseWorkingFolder(line.dataFolder, std::getenv("XDG_DATA_HOME"),

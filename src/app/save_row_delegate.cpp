@@ -74,8 +74,8 @@ void DrawCross(QPainter& painter, const QRectF& box, const QColor& colour) {
   painter.save();
   painter.setRenderHint(QPainter::Antialiasing);
   painter.setPen(SymbolPen(colour, box));
-  const QRectF inner = box.adjusted(box.width() * 0.15, box.height() * 0.15,
-                                    -box.width() * 0.15, -box.height() * 0.15);
+  const QRectF inner = box.adjusted(box.width() * 0.15, box.height() * 0.15, -box.width() * 0.15,
+                                    -box.height() * 0.15);
   painter.drawLine(inner.topLeft(), inner.bottomRight());
   painter.drawLine(inner.topRight(), inner.bottomLeft());
   painter.restore();
@@ -127,7 +127,8 @@ void DrawSaveRow(QPainter& painter, const QRect& rect, const std::string& text,
       DrawNumberedDisc(painter, QRectF(rect.left() + kFirstSaveX, top + 4, 14, 14),
                        groupRow ? QColor(128, 255, 255) : QColor(0, 64, 192), fill);
     if (columns.weekday >= 0)
-      DrawColumnText(painter, rect, kWeekdayX, QString::fromLatin1(RowWeekdayName(columns.weekday)));
+      DrawColumnText(painter, rect, kWeekdayX,
+                     QString::fromLatin1(RowWeekdayName(columns.weekday)));
 
     const SaveChecks checks = entry ? entry->Checks() : SaveChecks{};
     const QRectF answersBox(rect.left() + kAnswersX, top + 5, 9, 11);

@@ -6,19 +6,23 @@ namespace kovalo {
 namespace {
 
 const std::pair<int, const char*> kTexts[] = {
-    {1000, "Click Reset and Enter the numbers for sudoku puzzle and then Click this button to Lock "
-           "any single digit numbers to a read only mode to start a user defined puzzle"},
-    {1001, "Click to Clear The Boxes Below to empty or to the reset them to the starting pattern of "
-           "the puzzle"},
+    {1000,
+     "Click Reset and Enter the numbers for sudoku puzzle and then Click this button to Lock "
+     "any single digit numbers to a read only mode to start a user defined puzzle"},
+    {1001,
+     "Click to Clear The Boxes Below to empty or to the reset them to the starting pattern of "
+     "the puzzle"},
     {1002, "Check to display Colored Boxes Indicating Status of each Box"},
     {1003, "Click to fill any blank boxes with all the possible chooses for each blank box"},
-    {1004, "Click to Open a web browser for the current puzzle being solved (A puzzle must have "
-           "been downloaded 1st)"},
+    {1004,
+     "Click to Open a web browser for the current puzzle being solved (A puzzle must have "
+     "been downloaded 1st)"},
     {1010, "Click to undo 1 more steps back in time"},
     {1011, "Click to restore 1 or more steps forward in time"},
     {1012, "Click to save the puzzle in its current state"},
-    {1013, "Click to reload a saved puzzle that is selected in the blue box below with a green "
-           "border around it"},
+    {1013,
+     "Click to reload a saved puzzle that is selected in the blue box below with a green "
+     "border around it"},
     {1100, "Click to download Mondays Puzzle from the website selected"},
     {1101, "Click to download Tuesdays Puzzle from the website selected"},
     {1102, "Click to download Wendsdays Puzzle from the website selected"},
@@ -38,12 +42,14 @@ const std::pair<int, const char*> kTexts[] = {
     {1202, "Current Time Save was Made"},
     {1203, "If Icon is visible then this was the first save created"},
     {1204, "Day of Week puzzle was created on website"},
-    {1205, "Green Check Means Answers have been downloaded , Red X Means Puzzle Answer is not "
-           "available"},
+    {1205,
+     "Green Check Means Answers have been downloaded , Red X Means Puzzle Answer is not "
+     "available"},
     {1206, "Programmers Nick Name of Puzzle Site"},
-    {1207, "Green Check Means Puzzle has Been Completed and answers are Correct, Yellow Check Means "
-           "All fields have 1 digit but unable to verify answer , Red X means Puzzle has not been "
-           "completed yet"},
+    {1207,
+     "Green Check Means Puzzle has Been Completed and answers are Correct, Yellow Check Means "
+     "All fields have 1 digit but unable to verify answer , Red X means Puzzle has not been "
+     "completed yet"},
     {1208, "Puzzle Skill Level"},
 };
 

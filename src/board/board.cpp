@@ -78,7 +78,9 @@ void Board::ShowCompletion(Cell& tallyCell) {
   if (tallyCell.matchCount == 81)
     text = "You have Successfully Completed the puzzle and your answers match the websites answers";
   else if (tallyCell.unverifiedCount == 81)
-    text = "You have Successfully Completed the puzzle but your answers could not be verified with the website at this time";
+    text =
+        "You have Successfully Completed the puzzle but your answers could not be verified with "
+        "the website at this time";
   else
     text = "You have incorrectly finished the puzzle";
   screen_.ShowMessage(text, "", Buttons::Ok, &tallyCell);
@@ -350,17 +352,13 @@ CellColours ColoursOf(uint32_t status, bool locked, bool checking) {
   const uint32_t kind = status & kKindMask;
   const bool fixed = (status & kFixed) != 0;
   switch (kind) {
-    case Start:
-      return {kAzure, kWhite, false};
+    case Start: return {kAzure, kWhite, false};
     case Plain:
       if (fixed) return {kLightCyan, kBlack, false};
       return checking ? CellColours{kGreen, kWhite, false} : kDefault;
-    case Clash:
-      return checking ? CellColours{kRed, kWhite, false} : kDefault;
-    case Shared:
-      return checking ? CellColours{kYellow, kBlack, false} : kDefault;
-    default:
-      return kDefault;
+    case Clash: return checking ? CellColours{kRed, kWhite, false} : kDefault;
+    case Shared: return checking ? CellColours{kYellow, kBlack, false} : kDefault;
+    default: return kDefault;
   }
 }
 

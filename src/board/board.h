@@ -27,7 +27,7 @@ constexpr uint32_t kChainBit = 1u << 23;
 constexpr char kHistorySeparator = 0x7F;
 
 struct Cell {
-  std::string text;  // the candidate digits, as the cell shows them
+  std::string text;       // the candidate digits, as the cell shows them
   bool readOnly = false;  // exactly while status is kStartingNumber
 
   uint32_t status = 0;

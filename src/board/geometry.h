@@ -14,7 +14,7 @@ struct CellPlace {
   int rowInBox, colInBox;  // 0..2: the cell inside its box
   constexpr int GridRow() const { return 3 * boxRow + rowInBox; }
   constexpr int GridCol() const { return 3 * boxCol + colInBox; }
-  constexpr int BoxIndex() const { return boxRow + 3 * boxCol; }    // arrays run column by column
+  constexpr int BoxIndex() const { return boxRow + 3 * boxCol; }  // arrays run column by column
   constexpr int CellIndex() const { return rowInBox + 3 * colInBox; }
   constexpr int Number() const { return 27 * boxRow + 9 * boxCol + 3 * rowInBox + colInBox; }
 };

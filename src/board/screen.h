@@ -55,8 +55,8 @@ class Screen {
 
   // A message box brought to the foreground. owner is the cell whose window
   // owns the box, or nullptr for the main window.
-  virtual Reply ShowMessage(const std::string& text, const std::string& caption,
-                            Buttons buttons, const Cell* owner = nullptr) = 0;
+  virtual Reply ShowMessage(const std::string& text, const std::string& caption, Buttons buttons,
+                            const Cell* owner = nullptr) = 0;
 
   virtual void SetTitle(const std::string& title) = 0;
   virtual std::string Title() const = 0;

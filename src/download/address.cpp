@@ -66,7 +66,8 @@ std::string FindLocation(std::string_view rawHeaders) {
       std::size_t begin = 9;
       while (begin < line.size() && (line[begin] == ' ' || line[begin] == '\t')) ++begin;
       std::size_t end = line.size();
-      while (end > begin && (line[end - 1] == '\r' || line[end - 1] == ' ' || line[end - 1] == '\t')) {
+      while (end > begin &&
+             (line[end - 1] == '\r' || line[end - 1] == ' ' || line[end - 1] == '\t')) {
         --end;
       }
       std::string_view value = line.substr(begin, end - begin);

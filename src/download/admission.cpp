@@ -52,8 +52,8 @@ struct HostFiles {
 };
 std::mutex poolMutex;
 std::map<std::string, std::unique_ptr<HostFiles>> pool;  // by folder and stem
-std::string verifiedFolder;                               // last found usable
-constexpr std::size_t kPoolHosts = 32;                    // hosts kept open at most
+std::string verifiedFolder;                              // last found usable
+constexpr std::size_t kPoolHosts = 32;                   // hosts kept open at most
 
 bool UsableOwnFolder(const std::string& folder) {
   if (mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) return false;
@@ -158,7 +158,8 @@ std::string PlaceFileStem(const std::string& hostKey) {
   static const char kHex[] = "0123456789ABCDEF";
   std::string stem = "semz-";
   for (unsigned char c : hostKey) {
-    if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '.' || c == '-') {
+    if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '.' ||
+        c == '-') {
       stem += static_cast<char>(c);
     } else {
       stem += '_';

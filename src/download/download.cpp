@@ -39,7 +39,8 @@ namespace kovalo {
 namespace {
 
 constexpr std::size_t kRawHeaderLimit = 8000;
-constexpr std::size_t kDiscardLimit = 65536;  // body of a non-200 answer read to keep the connection
+constexpr std::size_t kDiscardLimit =
+    65536;  // body of a non-200 answer read to keep the connection
 
 using Clock = std::chrono::steady_clock;
 
@@ -51,7 +52,7 @@ struct AttemptFacts {
   bool isHttp = true;
   bool sessionFailed = false;
   bool exception = false;  // the attempt threw (out of memory)
-  bool stopped = false;  // RunState ended the attempt
+  bool stopped = false;    // RunState ended the attempt
   bool statusLineSeen = false;
   bool headersComplete = false;
   bool unusableStatus = false;    // an answer without a status curl accepts
@@ -126,7 +127,8 @@ struct Failure {
 };
 
 Failure ExceptionFailure(int code, const std::string& logLine) {
-  return {code, "<html>Parse Download Error #0. '" + logLine.substr(0, 1000) + "'</html>\n", logLine};
+  return {code, "<html>Parse Download Error #0. '" + logLine.substr(0, 1000) + "'</html>\n",
+          logLine};
 }
 
 Failure StoppedFailure() { return ExceptionFailure(kDownloadAborted, "session Closed Aborting"); }
@@ -141,16 +143,20 @@ Failure OpenFailure(const std::string& url, bool localFile) {
 Failure StatusFailure(int status, const std::string& url) {
   switch (status) {
     case 401:
-      return {kDownloadPasswordProtected, Printf("<html>Parse Download Error #%d - Password Protected.</html>\n", 401),
+      return {kDownloadPasswordProtected,
+              Printf("<html>Parse Download Error #%d - Password Protected.</html>\n", 401),
               LogLine("URL '", url, "' HTTP_STATUS_DENIED")};
     case 403:
-      return {kDownloadForbidden, Printf("<html>Parse Download Error #%d - URL File Forbidden.</html>\n", 403),
+      return {kDownloadForbidden,
+              Printf("<html>Parse Download Error #%d - URL File Forbidden.</html>\n", 403),
               LogLine("URL '", url, "' File Forbidden")};
     case 404:
-      return {kDownloadNotFound, Printf("<html>Parse Download Error #%d - URL File Not Found.</html>\n", 404),
+      return {kDownloadNotFound,
+              Printf("<html>Parse Download Error #%d - URL File Not Found.</html>\n", 404),
               LogLine("URL '", url, "' File Not Found")};
     default:
-      return {kDownloadBadStatus, Printf("<html>Parse Download Error #%d - URL Query Error %d</html>\n", status),
+      return {kDownloadBadStatus,
+              Printf("<html>Parse Download Error #%d - URL Query Error %d</html>\n", status),
               LogLine("URL '", url, "' Query Error #" + std::to_string(status))};
   }
 }
@@ -170,10 +176,12 @@ void CheckForErrorPage(Slot& slot) {
   facts.checkedContent = true;
   const std::size_t n = std::min<std::size_t>(facts.received, kChunkSize);
   char upper[kChunkSize];
-  std::transform(slot.resultText, slot.resultText + n, upper,
-                 [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; });
+  std::transform(slot.resultText, slot.resultText + n, upper, [](char c) {
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+  });
   const std::string_view head(upper, n);
-  facts.errorPageContent = head.find("NOT FOUND") != head.npos && head.find("<H1>ERROR</H1>") != head.npos;
+  facts.errorPageContent =
+      head.find("NOT FOUND") != head.npos && head.find("<H1>ERROR</H1>") != head.npos;
 }
 
 // Puts page bytes behind those received, never beyond the maximum page size;
@@ -184,7 +192,8 @@ std::size_t AcceptBytes(Slot& slot, const char* data, std::size_t n) {
   std::size_t take = std::min(n, room);
   std::memcpy(slot.page.get() + facts.received, data, take);
   if (facts.received < kChunkSize) {
-    std::memcpy(slot.resultText + facts.received, data, std::min<std::size_t>(take, kChunkSize - facts.received));
+    std::memcpy(slot.resultText + facts.received, data,
+                std::min<std::size_t>(take, kChunkSize - facts.received));
   }
   facts.received += take;
   slot.lastActivity = Clock::now();
@@ -220,7 +229,8 @@ size_t ReceiveHeader(char* data, size_t, size_t n, void* user) {
     std::size_t pos = line.find(' ');
     if (pos != std::string_view::npos) {
       ++pos;
-      for (int digits = 0; digits < 3 && pos < line.size() && std::isdigit(static_cast<unsigned char>(line[pos]));
+      for (int digits = 0;
+           digits < 3 && pos < line.size() && std::isdigit(static_cast<unsigned char>(line[pos]));
            ++digits, ++pos) {
         facts.status = facts.status * 10 + (line[pos] - '0');
       }
@@ -229,7 +239,8 @@ size_t ReceiveHeader(char* data, size_t, size_t n, void* user) {
   if (facts.rawHeaders.size() < kRawHeaderLimit) {
     facts.rawHeaders.append(line.substr(0, kRawHeaderLimit - facts.rawHeaders.size()));
   }
-  if ((line == "\r\n" || line == "\n") && facts.statusLineSeen && (facts.status < 100 || facts.status >= 200)) {
+  if ((line == "\r\n" || line == "\n") && facts.statusLineSeen &&
+      (facts.status < 100 || facts.status >= 200)) {
     facts.headersComplete = true;
   }
   slot.lastActivity = Clock::now();
@@ -296,8 +307,9 @@ void CloseAllSessions() {
 
 bool HasSchemeNoCase(std::string_view url, std::string_view scheme) {
   return url.size() >= scheme.size() &&
-         std::equal(scheme.begin(), scheme.end(), url.begin(),
-                    [](char a, char b) { return a == std::tolower(static_cast<unsigned char>(b)); });
+         std::equal(scheme.begin(), scheme.end(), url.begin(), [](char a, char b) {
+           return a == std::tolower(static_cast<unsigned char>(b));
+         });
 }
 
 void ReadLocalFile(Slot& slot) {
@@ -325,7 +337,8 @@ void ReadLocalFile(Slot& slot) {
       facts.stopped = true;
       break;
     }
-    ssize_t n = read(fd, chunk, std::min<std::size_t>(sizeof chunk, slot.maxPageSize - facts.received));
+    ssize_t n =
+        read(fd, chunk, std::min<std::size_t>(sizeof chunk, slot.maxPageSize - facts.received));
     if (n <= 0) break;
     AcceptBytes(slot, chunk, static_cast<std::size_t>(n));
   }
@@ -377,7 +390,8 @@ void FetchWithCurl(Slot& slot, const DownloadTimings& timings) {
   facts.rawHeaders.reserve(kRawHeaderLimit);
 
   // A user agent of three capital letters drawn afresh for every request.
-  const auto tick = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now().time_since_epoch());
+  const auto tick =
+      std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now().time_since_epoch());
   std::minstd_rand random(static_cast<unsigned>(tick.count()));
   char agent[4] = {};
   for (int i = 0; i < 3; ++i) agent[i] = static_cast<char>('A' + (random() % 32768) % 26);
@@ -402,7 +416,8 @@ void FetchWithCurl(Slot& slot, const DownloadTimings& timings) {
       return;
     }
     // The client's connect retries: a refused connection is tried again.
-    if (facts.curlResult != CURLE_COULDNT_CONNECT || tries >= slot.retries || RunState.load() >= 0) return;
+    if (facts.curlResult != CURLE_COULDNT_CONNECT || tries >= slot.retries || RunState.load() >= 0)
+      return;
   }
 }
 
@@ -472,8 +487,8 @@ class SlotInUse {
 bool FollowableScheme(std::string_view url) {
   // A target without a scheme (a relative Location met on an address without
   // one) is fetched as http like that address.
-  return HasSchemeNoCase(url, "http://") || HasSchemeNoCase(url, "https://") || HasSchemeNoCase(url, "ftp://") ||
-         (!HasScheme(url) && !IsLocalFileAddress(url));
+  return HasSchemeNoCase(url, "http://") || HasSchemeNoCase(url, "https://") ||
+         HasSchemeNoCase(url, "ftp://") || (!HasScheme(url) && !IsLocalFileAddress(url));
 }
 
 enum class AttemptEnd { Page, Redirect, Failed };
@@ -481,14 +496,17 @@ enum class AttemptEnd { Page, Redirect, Failed };
 AttemptEnd Judge(const Slot& slot, Failure& failure) {
   const AttemptFacts& facts = slot.facts;
   if (facts.sessionFailed) {
-    failure = ExceptionFailure(kDownloadException,
-                               LogLine("URL '", slot.url, "' (Exception Error on Session Creation) Unable to download URL"));
+    failure =
+        ExceptionFailure(kDownloadException,
+                         LogLine("URL '", slot.url,
+                                 "' (Exception Error on Session Creation) Unable to download URL"));
     return AttemptEnd::Failed;
   }
   if (facts.exception) {
-    failure = ExceptionFailure(kDownloadException, LogLine("URL '", slot.url,
-                                                           "' (Exception Error on Read() file from internet) Unable "
-                                                           "to download URL"));
+    failure = ExceptionFailure(kDownloadException,
+                               LogLine("URL '", slot.url,
+                                       "' (Exception Error on Read() file from internet) Unable "
+                                       "to download URL"));
     return AttemptEnd::Failed;
   }
   if (facts.stopped) {
@@ -496,7 +514,8 @@ AttemptEnd Judge(const Slot& slot, Failure& failure) {
     return AttemptEnd::Failed;
   }
   if (facts.errorPageContent) {
-    failure = {kDownloadErrorPage, "<html>HTML page contained some kind of 404 error message</html>\n",
+    failure = {kDownloadErrorPage,
+               "<html>HTML page contained some kind of 404 error message</html>\n",
                LogLine("URL '", slot.url, "' File Not Found")};
     return AttemptEnd::Failed;
   }
@@ -525,7 +544,8 @@ AttemptEnd Judge(const Slot& slot, Failure& failure) {
   }
   if (facts.statusLineSeen) {
     failure = {kDownloadQueryFailed, "<html>Parse Download Error - Query Error.</html>\n",
-               LogLine("URL '", slot.url, "' (Error on QueryInfoStatusCode() ) Unable to download URL")};
+               LogLine("URL '", slot.url,
+                       "' (Error on QueryInfoStatusCode() ) Unable to download URL")};
     return AttemptEnd::Failed;
   }
   failure = OpenFailure(slot.url, false);
@@ -594,7 +614,8 @@ int CDlf::Prepare(int slotNumber, int64_t maxPageSize) {
   EnsureSession(slot);  // a failure shows when the slot downloads
   std::size_t maxPage = maxPageSize > 0 ? static_cast<std::size_t>(maxPageSize) : 0;
   constexpr std::size_t kHeadroom = kChunkSize;
-  if (maxPage > SIZE_MAX / 2) maxPage = SIZE_MAX / 2;  // no overflow below; such a size fails anyway
+  if (maxPage > SIZE_MAX / 2)
+    maxPage = SIZE_MAX / 2;  // no overflow below; such a size fails anyway
   std::size_t wanted = maxPage + kHeadroom;
   if (slot.pageSize < wanted) {
     slot.page.reset();
@@ -644,7 +665,8 @@ int DownloadUrl(const char*& resultText, int slotNumber, std::string& url, int& 
   slot.retries = retries;
   if (slot.page == nullptr) {
     // Prepare was not called, or could not get the buffer.
-    return fail({kDownloadNoPageBuffer, "<html>Parse Download Error - No Page Buffer.</html>\n", ""});
+    return fail(
+        {kDownloadNoPageBuffer, "<html>Parse Download Error - No Page Buffer.</html>\n", ""});
   }
 
   const DownloadTimings timings = CurrentDownloadTimings();
@@ -653,8 +675,9 @@ int DownloadUrl(const char*& resultText, int slotNumber, std::string& url, int& 
   Admission admission = HostAdmission::Take(HostKey(url), place, nullptr);
   if (admission == Admission::Stopped) return fail(StoppedFailure());
   if (!IsLocalFileAddress(url) && !EnsureSession(slot)) {
-    return fail(ExceptionFailure(kDownloadException,
-                                 LogLine("URL '", url, "' (Exception Error on Session Creation) Unable to download URL")));
+    return fail(ExceptionFailure(
+        kDownloadException,
+        LogLine("URL '", url, "' (Exception Error on Session Creation) Unable to download URL")));
   }
 
   for (int redirects = 0;;) {
@@ -675,8 +698,8 @@ int DownloadUrl(const char*& resultText, int slotNumber, std::string& url, int& 
     // file.
     std::string location = FindLocation(slot.facts.rawHeaders);
     std::string target = location.empty() ? std::string() : ResolveRedirect(url, location);
-    if (target.empty() || target.size() > static_cast<std::size_t>(kMaxUrlLength) || !FollowableScheme(target) ||
-        redirects >= kMaxRedirects) {
+    if (target.empty() || target.size() > static_cast<std::size_t>(kMaxUrlLength) ||
+        !FollowableScheme(target) || redirects >= kMaxRedirects) {
       return fail(RedirectFailure(slot.facts.status, url));
     }
     ++redirects;

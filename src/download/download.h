@@ -19,9 +19,9 @@ namespace kovalo {
 
 constexpr int kSlotCount = 20;
 constexpr int kResultTextSize = 10004;
-constexpr int kChunkSize = 10000;       // largest read, and the 404 check's window
-constexpr int kMaxUrlLength = 3999;     // 4000 characters or more are refused
-constexpr int kMaxRedirects = 20;       // a redirect loop ends as a failure
+constexpr int kChunkSize = 10000;    // largest read, and the 404 check's window
+constexpr int kMaxUrlLength = 3999;  // 4000 characters or more are refused
+constexpr int kMaxRedirects = 20;    // a redirect loop ends as a failure
 constexpr int kPlacesPerHost = 3;
 
 // Results of DownloadUrl. Only 0 is a fetched page; the callers also accept
@@ -31,16 +31,16 @@ enum DownloadResult : int {
   kDownloadOk = 0,
   kDownloadNotHtml = -100,
   kDownloadUrlTooLong = -1,
-  kDownloadNoHandle = -2,          // the address could not be opened
-  kDownloadPasswordProtected = -3, // 401
-  kDownloadForbidden = -4,         // 403
-  kDownloadNotFound = -5,          // 404
-  kDownloadQueryFailed = -6,       // no usable status
-  kDownloadBadStatus = -7,         // any status not handled otherwise
+  kDownloadNoHandle = -2,           // the address could not be opened
+  kDownloadPasswordProtected = -3,  // 401
+  kDownloadForbidden = -4,          // 403
+  kDownloadNotFound = -5,           // 404
+  kDownloadQueryFailed = -6,        // no usable status
+  kDownloadBadStatus = -7,          // any status not handled otherwise
   kDownloadRedirectRefused = -8,
-  kDownloadErrorPage = -9,         // a 200 page that is a 404 message
-  kDownloadAborted = -10,          // RunState stopped the engine
-  kDownloadException = -11,        // the client library failed internally
+  kDownloadErrorPage = -9,   // a 200 page that is a 404 message
+  kDownloadAborted = -10,    // RunState stopped the engine
+  kDownloadException = -11,  // the client library failed internally
   kDownloadNoPageBuffer = -12,
   kDownloadBadSlot = -13,
 };
@@ -48,15 +48,15 @@ enum DownloadResult : int {
 // Periods of the engine. The program runs with these defaults; tests shorten
 // them so that stalls and stops are seen in a fraction of a second.
 struct DownloadTimings {
-  int transferTimeoutMs = 15000;   // connect time-out and the stall watchdog
+  int transferTimeoutMs = 15000;  // connect time-out and the stall watchdog
   // A wait on the network lasts at most the shorter of these two steps, after
   // which the transfer checks for stalls and re-tests RunState.
-  int callerStepMs = 1000;         // the stall watchdog's step
-  int threadStepMs = 200;          // RunState's step
-  int stopStepMs = 100;            // StopDownloadsAndWait re-tests RunState
-  int placePollMs = 50;            // waiting for a free place of a host
-  int placeRetryMs = 50;           // after the place files could not be made
-  int placeFailureLimit = 10000;   // failures before "Crash Count>=10000"
+  int callerStepMs = 1000;        // the stall watchdog's step
+  int threadStepMs = 200;         // RunState's step
+  int stopStepMs = 100;           // StopDownloadsAndWait re-tests RunState
+  int placePollMs = 50;           // waiting for a free place of a host
+  int placeRetryMs = 50;          // after the place files could not be made
+  int placeFailureLimit = 10000;  // failures before "Crash Count>=10000"
 };
 void SetDownloadTimings(const DownloadTimings& timings);
 DownloadTimings CurrentDownloadTimings();

@@ -46,8 +46,9 @@ int ResultNotFound(std::string_view text, const std::string& filePath) {
   // The last marker catches every error page of the engine that carries a
   // number ("Parse Download Error #404 - ...").
   return HitWhenContains(text,
-                         {"NOT FOUND", "ERROR 404", "ERROR #404", "404 ERROR", "HTTP_404", "HTTP 404",
-                          "PAGE CANNOT BE FOUND", "<H1>ERROR</H1>", "PARSE DOWNLOAD ERROR #"},
+                         {"NOT FOUND", "ERROR 404", "ERROR #404", "404 ERROR", "HTTP_404",
+                          "HTTP 404", "PAGE CANNOT BE FOUND", "<H1>ERROR</H1>",
+                          "PARSE DOWNLOAD ERROR #"},
                          filePath);
 }
 
@@ -63,8 +64,8 @@ std::string ResultHead(const char* resultText) {
 int AnyResultClassifierHits(const char* resultText, const std::string& filePath) {
   std::string head = ResultHead(resultText);
   using Classifier = int (*)(std::string_view, const std::string&);
-  for (Classifier classifier : {ResultNeedsMatches, ResultPassedOff, ResultDownloadLimit, ResultTooSmall,
-                                ResultCopiedToClipboard, ResultNotFound}) {
+  for (Classifier classifier : {ResultNeedsMatches, ResultPassedOff, ResultDownloadLimit,
+                                ResultTooSmall, ResultCopiedToClipboard, ResultNotFound}) {
     if (classifier(head, filePath)) return 1;
   }
   return 0;

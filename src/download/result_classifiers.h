@@ -10,12 +10,17 @@
 
 namespace kovalo {
 
-int ResultNeedsMatches(std::string_view text, const std::string& filePath);   // "DOES NOT CONTAIN NEEDED MATCHES"
-int ResultPassedOff(std::string_view text, const std::string& filePath);      // "PASSED OFF TO GRX FILE"
-int ResultDownloadLimit(std::string_view text, const std::string& filePath);  // "DOWNLOAD LIMIT EXCEEDED"
-int ResultTooSmall(std::string_view text, const std::string& filePath);       // "FILE TOO SMALL"
-int ResultCopiedToClipboard(std::string_view text, const std::string& filePath);  // "COPIED TO CLIPBOARD"
-int ResultNotFound(std::string_view text, const std::string& filePath);       // 404 texts and error pages
+int ResultNeedsMatches(std::string_view text,
+                       const std::string& filePath);  // "DOES NOT CONTAIN NEEDED MATCHES"
+int ResultPassedOff(std::string_view text,
+                    const std::string& filePath);  // "PASSED OFF TO GRX FILE"
+int ResultDownloadLimit(std::string_view text,
+                        const std::string& filePath);  // "DOWNLOAD LIMIT EXCEEDED"
+int ResultTooSmall(std::string_view text, const std::string& filePath);  // "FILE TOO SMALL"
+int ResultCopiedToClipboard(std::string_view text,
+                            const std::string& filePath);  // "COPIED TO CLIPBOARD"
+int ResultNotFound(std::string_view text,
+                   const std::string& filePath);  // 404 texts and error pages
 
 // The text the classifiers are given: the first 512 characters of a result
 // text (up to its zero byte), in upper case.

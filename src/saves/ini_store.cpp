@@ -239,10 +239,10 @@ namespace {
 struct Line {
   enum Kind { Other, Section, Key };
   std::string text;
-  bool crlf = false;       // ended in CR LF; the CR is not part of text
+  bool crlf = false;  // ended in CR LF; the CR is not part of text
   Kind kind = Other;
-  std::string name;        // folded section or key name
-  std::size_t valueAt = 0; // for a key: where the value starts in text
+  std::string name;         // folded section or key name
+  std::size_t valueAt = 0;  // for a key: where the value starts in text
 };
 
 void Classify(Line& line) {
@@ -323,7 +323,7 @@ struct IniFileImage {
     std::string indexName;
   };
   std::vector<PendingLine> pending;
-  std::unordered_map<std::string, std::size_t> pendingKeys;  // IndexName -> pending
+  std::unordered_map<std::string, std::size_t> pendingKeys;   // IndexName -> pending
   std::unordered_map<std::string, std::size_t> insertPoints;  // folded section -> line
 
   void Parse(const std::string& contents) {
@@ -463,7 +463,9 @@ struct IniFileImage {
   void Merge() {
     if (pending.empty()) return;
     std::stable_sort(pending.begin(), pending.end(),
-                     [](const PendingLine& a, const PendingLine& b) { return a.before < b.before; });
+                     [](const PendingLine& a, const PendingLine& b) {
+                       return a.before < b.before;
+                     });
     if (pending.front().before == lines.size()) {
       // All at the end, as in a file of one section: every line keeps its
       // place and the index stays good.
@@ -512,8 +514,8 @@ int IniEdit::ReadInt(const std::string& section, const std::string& key, int def
 std::string IniEdit::ReadString(const std::string& section, const std::string& key,
                                 const std::string& defaultValue) const {
   const std::optional<std::string_view> value = Value(section, key);
-  return std::string((value ? *value : std::string_view(defaultValue))
-                         .substr(0, kIniValueCapacity - 1));
+  return std::string(
+      (value ? *value : std::string_view(defaultValue)).substr(0, kIniValueCapacity - 1));
 }
 
 void IniEdit::ForEachKey(

@@ -119,9 +119,9 @@ class IniEdit {
   // Calls visit with the name (as written in the file, without the blanks
   // around it) and the value of every key line in section, in file order.
   // A name may come more than once (in any case); Value finds the first.
-  void ForEachKey(const std::string& section,
-                  const std::function<void(std::string_view key, std::string_view value)>& visit)
-      const;
+  void ForEachKey(
+      const std::string& section,
+      const std::function<void(std::string_view key, std::string_view value)>& visit) const;
   // Sets a key as IniStore::WriteString does, in memory until the
   // transaction ends. False, with nothing changed, for a name the file
   // cannot hold.
@@ -163,8 +163,8 @@ class IniStore {
   // Sets the key's value, adding the key after the last key of the section,
   // or the section at the end of the file, when missing; creates the file
   // but not its folder. One transaction (see Transact). False when the file
-  // cannot be locked or replaced (a missing folder), exists but cannot be read, or when section or key is not a
-  // name the file can hold (see IsIniName); the file is then unchanged.
+  // cannot be locked or replaced (a missing folder), exists but cannot be read, or when section or
+  // key is not a name the file can hold (see IsIniName); the file is then unchanged.
   bool WriteString(const std::string& path, const std::string& section, const std::string& key,
                    const std::string& value);
 

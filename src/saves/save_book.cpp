@@ -202,8 +202,8 @@ SaveBook::DeleteOutcome SaveBook::Delete(uint32_t reference) {
     if (changedElsewhere) {
       // Delete only the save the row shows.
       auto value = [&](char letter) { return file.ReadString(kSavesSection, SaveKey(k, letter)); };
-      stillThere = k < n && list[k].SameSave(EntryOf(value('A'), value('B'), value('C'),
-                                                      value('D')));
+      stillThere =
+          k < n && list[k].SameSave(EntryOf(value('A'), value('B'), value('C'), value('D')));
       if (!stillThere) return false;
     }
     // Values are moved as they stand, whatever their length.

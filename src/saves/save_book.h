@@ -88,9 +88,9 @@ class SaveBook {
   ListedRow RowOf(uint32_t reference) const;
 
   struct SaveOutcome {
-    bool written = false;   // false: the file could not be written, nothing changed
-    bool relisted = false;  // the file had changed elsewhere and was read again
-    uint32_t reference = 0; // of the new save
+    bool written = false;    // false: the file could not be written, nothing changed
+    bool relisted = false;   // the file had changed elsewhere and was read again
+    uint32_t reference = 0;  // of the new save
   };
   // Appends a save to the current month's file at FreeSaveIndexOfFile:
   // "Items" one more than that and the four keys of the new save, in one

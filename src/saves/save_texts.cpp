@@ -28,8 +28,8 @@ struct CalendarDate {
 
 // The moment of a local date at the given time of day, or nothing when the
 // date is no calendar date (13/40/1899 and the like).
-bool LocalMomentOf(const CalendarDate& date, int hour, int minute, int second,
-                   std::time_t& moment, int* weekday = nullptr) {
+bool LocalMomentOf(const CalendarDate& date, int hour, int minute, int second, std::time_t& moment,
+                   int* weekday = nullptr) {
   if (date.month < 1 || date.month > 12 || date.day < 1 || date.day > 31 || date.year < 1900 ||
       date.year > 9999)
     return false;
@@ -125,10 +125,10 @@ std::string DescriptionLine(const std::string& title, const std::string& puzzleD
   }
   const long long days = (static_cast<long long>(now) - static_cast<long long>(dated)) / 86400;
   const char half = clock.tm_hour < 12 ? 'A' : 'P';
-  std::string line = PuzzleNumberText(title) +
-                     Format(" %02d/%02d/%02d ,%cM,%02d:%02d:%02d %cM", date.month, date.day,
-                            date.year % 100, half, (clock.tm_hour + 11) % 12 + 1, clock.tm_min,
-                            clock.tm_sec, half);
+  std::string line = PuzzleNumberText(title) + Format(" %02d/%02d/%02d ,%cM,%02d:%02d:%02d %cM",
+                                                      date.month, date.day, date.year % 100, half,
+                                                      (clock.tm_hour + 11) % 12 + 1, clock.tm_min,
+                                                      clock.tm_sec, half);
   if (days != 0) line += Format(" %lld+", days);
   return line;
 }

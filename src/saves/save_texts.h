@@ -69,7 +69,7 @@ int NumberOfToken(std::string_view token);
 struct SavedPosition {
   std::array<std::string, kCells> texts;  // grid reading order
   std::array<uint32_t, kCells> states{};
-  int firstSaveFlag = 0;                  // as stored: any value
+  int firstSaveFlag = 0;  // as stored: any value
 };
 SavedPosition ReadPositionText(std::string_view text);
 
@@ -123,7 +123,7 @@ struct RowColumns {
   std::string date;    // mm/dd/yy, or the rest (NumberAndRest)
   std::string time;    // "hh:mm:ss PM", no day count
   bool firstSave = false;
-  int weekday = -1;    // 0 = Sunday ... 6 = Saturday; -1: none
+  int weekday = -1;  // 0 = Sunday ... 6 = Saturday; -1: none
 };
 RowColumns ReadRowText(const std::string& rowText);
 

@@ -28,35 +28,16 @@ void AttemptSolve(Board& board, Cell& clicked) {
 
 void RunCellCommand(Board& board, Cell& clicked, int commandId) {
   switch (commandId) {
-    case ID_MARK_AS_FIXED:
-      MarkAsFixed(board, clicked);
-      break;
-    case ID_UNMARK_FIXED:
-      UnmarkFixed(board, clicked);
-      break;
-    case ID_UNMARK_AND_REFILL:
-      UnmarkAndRefill(board, clicked);
-      break;
-    case ID_MARK_SINGLE_DIGIT_FIELDS:
-      MarkSingleDigitFields(board, clicked);
-      break;
-    case ID_COPY_ANSWERS:
-      CopyAnswers(board, clicked);
-      break;
-    case ID_MARK_LONE_NUMBERS:
-      MarkLoneNumbers(board, clicked);
-      break;
-    case ID_DO_BOTH_UNTIL_STABLE:
-      DoBothUntilStable(board, clicked);
-      break;
-    case ID_RULE_OUT_COMBINATIONS:
-      RuleOutCombinations(board, clicked);
-      break;
-    case ID_ATTEMPT_SOLVE:
-      AttemptSolve(board, clicked);
-      break;
-    default:
-      break;
+    case ID_MARK_AS_FIXED: MarkAsFixed(board, clicked); break;
+    case ID_UNMARK_FIXED: UnmarkFixed(board, clicked); break;
+    case ID_UNMARK_AND_REFILL: UnmarkAndRefill(board, clicked); break;
+    case ID_MARK_SINGLE_DIGIT_FIELDS: MarkSingleDigitFields(board, clicked); break;
+    case ID_COPY_ANSWERS: CopyAnswers(board, clicked); break;
+    case ID_MARK_LONE_NUMBERS: MarkLoneNumbers(board, clicked); break;
+    case ID_DO_BOTH_UNTIL_STABLE: DoBothUntilStable(board, clicked); break;
+    case ID_RULE_OUT_COMBINATIONS: RuleOutCombinations(board, clicked); break;
+    case ID_ATTEMPT_SOLVE: AttemptSolve(board, clicked); break;
+    default: break;
   }
 }
 

@@ -125,15 +125,9 @@ int DownloadWorker(const WorkerRequest& request, WorkerWindow& window, const Fet
         case PuzzleSite::Level:
           reading = ReadLevelPage(*page, plan->target, plan->selectionTime);
           break;
-        case PuzzleSite::SecondWeekly:
-          reading = ReadSecondWeeklyFile(*page, plan->target);
-          break;
-        case PuzzleSite::Random:
-          reading = ReadRandomSolutionPage(*page);
-          break;
-        case PuzzleSite::MainWeekly:
-          reading = ReadMainWeeklyPage(*page, plan->target);
-          break;
+        case PuzzleSite::SecondWeekly: reading = ReadSecondWeeklyFile(*page, plan->target); break;
+        case PuzzleSite::Random: reading = ReadRandomSolutionPage(*page); break;
+        case PuzzleSite::MainWeekly: reading = ReadMainWeeklyPage(*page, plan->target); break;
       }
       window.OnUiThread([&] {
         ApplyReading(*reading, window.board(), window.puzzleDate());

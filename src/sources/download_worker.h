@@ -73,7 +73,7 @@ struct WorkerRequest {
   int32_t puzzleRequest = -1;  // PuzzleRequest as the button wrote it
   std::time_t now = 0;         // the moment the worker started
   SiteAddresses sites;
-  int failedRandomPages = 0;   // random pages failed in a row before this one
+  int failedRandomPages = 0;  // random pages failed in a row before this one
   std::chrono::milliseconds randomRetryDelay = kRandomRetryDelay;
 };
 

@@ -141,8 +141,8 @@ PageReading ReadLevelPage(std::string_view page, time_t target, int32_t selectio
       const size_t blank = heading->find(' ');
       const std::string_view levelWord =
           blank == npos ? std::string_view() : heading->substr(0, blank);
-      reading.title = "Sudoku " + std::to_string(selectionTime % 10000000) + ", " + weekday +
-                      " " + std::string(levelWord);
+      reading.title = "Sudoku " + std::to_string(selectionTime % 10000000) + ", " + weekday + " " +
+                      std::string(levelWord);
     }
   }
 

@@ -127,7 +127,8 @@ bool StartDetached(const std::string& program, const std::vector<std::string>& a
 
 std::optional<LoopbackService> LoopbackServiceOf(std::string_view address) {
   constexpr std::string_view kScheme = "http://";
-  if (address.size() < kScheme.size() || !EqualsIgnoringCase(address.substr(0, kScheme.size()), kScheme))
+  if (address.size() < kScheme.size() ||
+      !EqualsIgnoringCase(address.substr(0, kScheme.size()), kScheme))
     return std::nullopt;
   address.remove_prefix(kScheme.size());
   std::string_view authority = address.substr(0, address.find_first_of("/?#"));
@@ -228,9 +229,9 @@ SiteServiceStart EnsureSiteService(const std::string& address, const SiteService
   if (ServiceAnswers(*service)) return SiteServiceStart::Running;  // another copy started it
   const std::string program = options.program.empty() ? FindSitesProgram() : options.program;
   if (program.empty()) return SiteServiceStart::NotFound;
-  if (!StartDetached(program, {program, "--bind", service->bindHost, "--port",
-                               std::to_string(service->port), "--idle-exit",
-                               std::to_string(options.idleExitSeconds)}))
+  if (!StartDetached(program,
+                     {program, "--bind", service->bindHost, "--port", std::to_string(service->port),
+                      "--idle-exit", std::to_string(options.idleExitSeconds)}))
     return SiteServiceStart::NotFound;
   // The service tells nobody when it listens; ask until it answers.
   const auto deadline = std::chrono::steady_clock::now() + options.answerWait;

@@ -34,10 +34,11 @@ constexpr std::array<int32_t, kLevelCount> kSelectionTimeBase = {
 };
 constexpr int64_t kReferenceDay = DaysFromCivil(2006, 4, 10);
 
-constexpr std::array<const char*, 7> kWeekdayNames = {
-    "Sunday", "Monday", "Tuesday", "Wendsday", "Thursday", "Friday", "Saturday"};
-constexpr std::array<const char*, 12> kMonthAbbreviations = {
-    "JAN", "FEB", "MAR", "APR", "MAY", "JUN", "JUL", "AUG", "SEP", "OCT", "NOV", "DEC"};
+constexpr std::array<const char*, 7> kWeekdayNames = {"Sunday",   "Monday", "Tuesday", "Wendsday",
+                                                      "Thursday", "Friday", "Saturday"};
+constexpr std::array<const char*, 12> kMonthAbbreviations = {"JAN", "FEB", "MAR", "APR",
+                                                             "MAY", "JUN", "JUL", "AUG",
+                                                             "SEP", "OCT", "NOV", "DEC"};
 
 std::string Format(const char* format, auto... values) {
   char buffer[96];
@@ -110,7 +111,7 @@ std::optional<DecodedRequest> DecodePuzzleRequest(int32_t request) {
 // ---------------------------------------------------------------- dates
 
 LocalDate LocalDateOf(time_t moment) {
-  struct tm fields{};
+  struct tm fields {};
   if (localtime_r(&moment, &fields) == nullptr) return LocalDate{};
   return LocalDate{fields.tm_year + 1900, fields.tm_mon + 1, fields.tm_mday, fields.tm_wday};
 }
@@ -121,7 +122,7 @@ std::string DateText(const LocalDate& date) {
 
 PuzzleDay PuzzleDayOf(int weekdayIndex, time_t now) {
   PuzzleDay day;
-  struct tm fields{};
+  struct tm fields {};
   if (localtime_r(&now, &fields) == nullptr) {
     day.target = now;
     return day;
@@ -181,8 +182,8 @@ std::string MainWeeklyPuzzleAddress(const SiteAddresses& sites, const LocalDate&
 }
 
 std::string MainWeeklySolutionAddress(const SiteAddresses& sites, const LocalDate& date) {
-  return sites.mainWeekly + Format("DailySudoku.asp?solution=please&day=%02d/%02d/%04d",
-                                   date.day, date.month, date.year);
+  return sites.mainWeekly + Format("DailySudoku.asp?solution=please&day=%02d/%02d/%04d", date.day,
+                                   date.month, date.year);
 }
 
 std::string SecondWeeklyAddress(const SiteAddresses& sites, const LocalDate& date) {
@@ -227,15 +228,12 @@ std::optional<DownloadPlan> PlanDownload(int32_t request, time_t now, const Site
         plan.selectionTime = LevelSelectionTime(decoded->level, day.target);
         plan.pageAddress = LevelAddress(sites, decoded->level, plan.selectionTime);
         break;
-      case PuzzleSite::SecondWeekly:
-        plan.pageAddress = SecondWeeklyAddress(sites, day.date);
-        break;
+      case PuzzleSite::SecondWeekly: plan.pageAddress = SecondWeeklyAddress(sites, day.date); break;
       case PuzzleSite::MainWeekly:
         plan.solutionAddress = MainWeeklySolutionAddress(sites, day.date);
         plan.pageAddress = MainWeeklyPuzzleAddress(sites, day.date);
         break;
-      case PuzzleSite::Random:
-        break;
+      case PuzzleSite::Random: break;
     }
   }
   plan.dateText = DateText(plan.date);

@@ -55,9 +55,9 @@ class PuzzleNumberGenerator {
 
 struct DecodedRequest {
   PuzzleSite site = PuzzleSite::MainWeekly;
-  int level = 0;          // level site: 0 "Easy" ... 3 "Evil"
-  int weekdayIndex = 0;   // daily sites: 0 = Monday ... 6 = Sunday
-  int puzzleNumber = 0;   // random site
+  int level = 0;         // level site: 0 "Easy" ... 3 "Evil"
+  int weekdayIndex = 0;  // daily sites: 0 = Monday ... 6 = Sunday
+  int puzzleNumber = 0;  // random site
   bool operator==(const DecodedRequest&) const = default;
 };
 
@@ -136,12 +136,12 @@ std::string WebsiteAddress(const SiteAddresses& sites, const std::string& title)
 // Everything the download worker needs for one request, worked out at once.
 struct DownloadPlan {
   DecodedRequest request;
-  time_t target = 0;      // daily sites: the target moment; random site: now
-  LocalDate date;         // the target's date (random site: today)
-  std::string dateText;   // "%d %d %d" of date
-  int32_t selectionTime = 0;     // level site only
-  std::string solutionAddress;   // main weekly site only: fetched first, for the answers
-  std::string pageAddress;       // the page the site's reader walks
+  time_t target = 0;            // daily sites: the target moment; random site: now
+  LocalDate date;               // the target's date (random site: today)
+  std::string dateText;         // "%d %d %d" of date
+  int32_t selectionTime = 0;    // level site only
+  std::string solutionAddress;  // main weekly site only: fetched first, for the answers
+  std::string pageAddress;      // the page the site's reader walks
 };
 std::optional<DownloadPlan> PlanDownload(int32_t request, time_t now, const SiteAddresses& sites);
 

@@ -72,7 +72,8 @@ TEST_F(AccessibilityTest, CellsSayTheirCandidatesAsTheyChange) {
     const char* description;
   };
   // Typed before the lock: starting numbers once locked.
-  const Row givens[] = {{0, 0, "5", "5", "Starting number 5"}, {8, 8, "9", "9", "Starting number 9"}};
+  const Row givens[] = {{0, 0, "5", "5", "Starting number 5"},
+                        {8, 8, "9", "9", "Starting number 9"}};
   for (const Row& r : givens) TypeInto(r.row, r.col, r.keys);
   Press(IDC_LOCK);
   const Row typed[] = {
@@ -107,8 +108,9 @@ TEST_F(AccessibilityTest, EveryButtonSaysItsLabel) {
     ASSERT_NE(iface->actionInterface(), nullptr) << row.label;
     EXPECT_EQ(iface->state().disabled, !button->isEnabled()) << row.label;
     if (button->isEnabled()) {
-      const QString action = row.kind == ButtonKind::Push ? QAccessibleActionInterface::pressAction()
-                                                          : QAccessibleActionInterface::toggleAction();
+      const QString action = row.kind == ButtonKind::Push
+                                 ? QAccessibleActionInterface::pressAction()
+                                 : QAccessibleActionInterface::toggleAction();
       EXPECT_TRUE(iface->actionInterface()->actionNames().contains(action)) << row.label;
     }
     EXPECT_EQ(iface->state().checked, button->isChecked()) << row.label;

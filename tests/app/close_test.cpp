@@ -30,7 +30,8 @@ using testing::RawServer;
 // The program with its standard input piped from the test.
 class ProgramProcess {
  public:
-  ProgramProcess(const std::string& folder, const std::string& site, std::vector<std::string> environment) {
+  ProgramProcess(const std::string& folder, const std::string& site,
+                 std::vector<std::string> environment) {
     int in[2];
     if (pipe2(in, O_CLOEXEC) != 0) throw std::runtime_error("pipe");
     posix_spawn_file_actions_t actions;
@@ -96,7 +97,8 @@ TEST(ProgramCloseTest, ClosedDuringADownloadOfEachSiteItEndsWithinASecond) {
   };
   const Stall stalls[] = {
       {"before the answer", ""},
-      {"in mid-page", "HTTP/1.1 200 OK\r\nContent-Length: 90000\r\n\r\n<html><body>" + std::string(5000, ' ')},
+      {"in mid-page",
+       "HTTP/1.1 200 OK\r\nContent-Length: 90000\r\n\r\n<html><body>" + std::string(5000, ' ')},
   };
   char pattern[] = "/tmp/kovalo-close-XXXXXX";
   ASSERT_NE(mkdtemp(pattern), nullptr);
@@ -111,7 +113,8 @@ TEST(ProgramCloseTest, ClosedDuringADownloadOfEachSiteItEndsWithinASecond) {
         if (!connection.ReadRequest()) return;
         {
           std::lock_guard lock(mutex);
-          if (firstRequest.empty()) firstRequest = connection.request().substr(0, connection.request().find("\r\n"));
+          if (firstRequest.empty())
+            firstRequest = connection.request().substr(0, connection.request().find("\r\n"));
         }
         connection.Send(stall.answer);
         requested = true;
@@ -119,7 +122,8 @@ TEST(ProgramCloseTest, ClosedDuringADownloadOfEachSiteItEndsWithinASecond) {
       });
       ProgramProcess program(folder, site, EnvironmentWithSites(server.Url("")));
       const auto deadline = std::chrono::steady_clock::now() + 20s;
-      while (!requested && std::chrono::steady_clock::now() < deadline) std::this_thread::sleep_for(1ms);
+      while (!requested && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(1ms);
       ASSERT_TRUE(requested) << "no download began";
       {
         std::lock_guard lock(mutex);
@@ -128,11 +132,13 @@ TEST(ProgramCloseTest, ClosedDuringADownloadOfEachSiteItEndsWithinASecond) {
       const auto closed = std::chrono::steady_clock::now();
       program.Close();
       const int status = program.WaitForEnd(10s);
-      const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - closed).count();
+      const double seconds =
+          std::chrono::duration<double>(std::chrono::steady_clock::now() - closed).count();
       ASSERT_NE(status, -1) << "still running 10 s after the close";
       EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "wait status " << status;
       EXPECT_LT(seconds, 1.0);
-      std::printf("[ figures  ] %s site, stalled %s: ended %.3f s after the close\n", site, stall.what, seconds);
+      std::printf("[ figures  ] %s site, stalled %s: ended %.3f s after the close\n", site,
+                  stall.what, seconds);
     }
   }
   std::filesystem::remove_all(folder);

@@ -68,7 +68,8 @@ class DownloadWindowTest : public ::testing::Test {
   void PressAndWait(int id) {
     QTest::mouseClick(dlg->Button(id), Qt::LeftButton);
     EXPECT_TRUE(ControlsDisabled());
-    ASSERT_TRUE(QTest::qWaitFor([&] { return ControlsEnabled() && !dlg->DownloadRunning(); }, 20000));
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return ControlsEnabled() && !dlg->DownloadRunning(); }, 20000));
   }
   std::string Givens() const {
     std::string givens;
@@ -186,7 +187,8 @@ TEST_F(DownloadWindowTest, DecliningTheRetrysPuzzleEndsTheDownloadAsFailed) {
     return Reply::No;
   };
   PressAndWait(IDC_RANDOM);
-  EXPECT_EQ(shown, std::vector<std::string>{"Are you sure you wish to load this puzzle from the internet"});
+  EXPECT_EQ(shown, std::vector<std::string>{
+                       "Are you sure you wish to load this puzzle from the internet"});
   EXPECT_EQ(server.Requests().size(), 1u);
   EXPECT_EQ(dlg->windowTitle(), "Download Form Website Failed");
   EXPECT_EQ(Givens().substr(0, 9), "001004002");  // the board as it stands
@@ -216,7 +218,8 @@ TEST_F(DownloadWindowTest, MissingPageSaysTheDownloadFailed) {
 }
 
 TEST_F(DownloadWindowTest, MainWeeklyPageWithoutItsGridFails) {
-  server.Override("/main/DailySudoku.asp?day=", "<table><font>x<font>Daily 9<font>>J<<tr><td>1</table>");
+  server.Override("/main/DailySudoku.asp?day=",
+                  "<table><font>x<font>Daily 9<font>>J<<tr><td>1</table>");
   PressAndWait(1101);
   EXPECT_EQ(dlg->windowTitle(), "Download Form Website Failed");
   EXPECT_EQ(Givens(), std::string(81, '0'));
@@ -229,7 +232,8 @@ TEST_F(DownloadWindowTest, CellsStayEditableDuringADownload) {
   server.Stall("/level/", 1500);
   QTest::mouseClick(dlg->Button(IDC_EASY), Qt::LeftButton);
   QTest::mouseClick(dlg->Button(1100), Qt::LeftButton);
-  ASSERT_TRUE(QTest::qWaitFor([&] { return dlg->windowTitle() == "Downloading From Website"; }, 5000));
+  ASSERT_TRUE(
+      QTest::qWaitFor([&] { return dlg->windowTitle() == "Downloading From Website"; }, 5000));
   CSmallBox* cell = dlg->CellWidget(40);
   cell->setFocus();
   QTest::keyClicks(cell, "7");

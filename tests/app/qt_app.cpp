@@ -17,8 +17,9 @@ void EnsureQtApplication() {
 
 std::string FreshFolder() {
   static int counter = 0;
-  const auto folder = std::filesystem::temp_directory_path() /
-                      ("kovalo-widgets-" + std::to_string(getpid()) + "-" + std::to_string(++counter));
+  const auto folder =
+      std::filesystem::temp_directory_path() /
+      ("kovalo-widgets-" + std::to_string(getpid()) + "-" + std::to_string(++counter));
   std::filesystem::remove_all(folder);
   std::filesystem::create_directories(folder);
   return folder.string() + "/";

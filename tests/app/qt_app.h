@@ -7,4 +7,4 @@ namespace kovalo::testing {
 void EnsureQtApplication();
 // A fresh empty folder for one test's save files, ending in '/'.
 std::string FreshFolder();
-}
+}  // namespace kovalo::testing

@@ -254,7 +254,8 @@ TEST_F(SavesWindowTest, TwoWindowsOnOneFolderShowEachOthersSavesAndDeleteOnlyWha
       menu->close();
     }
   });
-  other->SavesList()->OpenRowMenu(other->SavesList()->visualRect(other->SavesList()->model()->index(0, 0)).center());
+  other->SavesList()->OpenRowMenu(
+      other->SavesList()->visualRect(other->SavesList()->model()->index(0, 0)).center());
   IniStore fresh;
   ASSERT_EQ(fresh.ReadString(MonthFile(), "Sudoku", "Items"), "2");
   ClickRow(0);

@@ -4,10 +4,10 @@
 
 #include <QApplication>
 #include <QFrame>
+#include <QInputMethodEvent>
 #include <QMenuBar>
 #include <QTest>
 #include <QToolTip>
-#include <QInputMethodEvent>
 #include <QWindow>
 #include <deque>
 
@@ -27,8 +27,8 @@
 #include "app/kovalo_dlg.h"
 #include "app/tooltip_filter.h"
 #include "app/tooltips.h"
-#include "qt_app.h"
 #include "download/run_state.h"
+#include "qt_app.h"
 #include "saves/qt/saves_list.h"
 
 namespace kovalo {
@@ -69,8 +69,12 @@ class WidgetTest : public ::testing::Test {
     cell->setFocus();
     QTest::keyClicks(cell, keys);
   }
-  QColor BackgroundOf(int row, int col) { return CellAt(row, col)->palette().color(QPalette::Base); }
-  QColor TextColourOf(int row, int col) { return CellAt(row, col)->palette().color(QPalette::Text); }
+  QColor BackgroundOf(int row, int col) {
+    return CellAt(row, col)->palette().color(QPalette::Base);
+  }
+  QColor TextColourOf(int row, int col) {
+    return CellAt(row, col)->palette().color(QPalette::Text);
+  }
 
   std::string folder;
   std::unique_ptr<CKovaloDlg> dlg;
@@ -340,7 +344,10 @@ TEST_F(WidgetTest, InputMethodTextKeepsItsDigitsOnly) {
     int steps;         // steps recorded
   };
   const Row rows[] = {
-      {"", "a5 x", "5", 1}, {"", "ab ", "5", 0}, {"", "12", "512", 1}, {"x7", "", "512", 0},
+      {"", "a5 x", "5", 1},
+      {"", "ab ", "5", 0},
+      {"", "12", "512", 1},
+      {"x7", "", "512", 0},
   };
   CSmallBox* cell = CellAt(3, 3);
   cell->setFocus();
@@ -439,14 +446,16 @@ TEST_F(WidgetTest, CountIsReadAtStartAndWrittenByReset) {
   QTest::mouseClick(second.Button(IDC_RESET), Qt::LeftButton);
   EXPECT_EQ(second.windowTitle(), "Number 10001, User defined");
   IniStore fresh;
-  EXPECT_EQ(fresh.ReadString(restartFolder + "Saves/Sudoku 12-2026.ini", "Sudoku", "Count"), "10001");
+  EXPECT_EQ(fresh.ReadString(restartFolder + "Saves/Sudoku 12-2026.ini", "Sudoku", "Count"),
+            "10001");
   std::filesystem::remove_all(restartFolder);
 }
 
 TEST_F(WidgetTest, FillRefusesBeforeTheLock) {
   QTest::mouseClick(dlg->Button(IDC_FILL), Qt::LeftButton);
   EXPECT_EQ(shown, std::vector<std::string>{"Sudoku Puzzle Has not been locked yet"});
-  EXPECT_EQ(captions, std::vector<std::string>{"Unable to fill in squares untill puzzle is locked"});
+  EXPECT_EQ(captions,
+            std::vector<std::string>{"Unable to fill in squares untill puzzle is locked"});
 }
 
 TEST_F(WidgetTest, TypedPuzzleLockedFilledAndSolvedFromTheMenu) {
@@ -473,7 +482,8 @@ TEST_F(WidgetTest, TypedPuzzleLockedFilledAndSolvedFromTheMenu) {
   EXPECT_EQ(BackgroundOf(0, 2), ColourOf(rgb::kLightCyan));
 
   // Undo takes the attempt back group by group to the filled board.
-  while (dlg->Button(IDC_UNDO)->isEnabled()) QTest::mouseClick(dlg->Button(IDC_UNDO), Qt::LeftButton);
+  while (dlg->Button(IDC_UNDO)->isEnabled())
+    QTest::mouseClick(dlg->Button(IDC_UNDO), Qt::LeftButton);
   EXPECT_EQ(CellAt(0, 2)->toPlainText(), "124");
   EXPECT_EQ(CellAt(0, 0)->toPlainText(), "5");
 }
@@ -492,13 +502,12 @@ TEST_F(WidgetTest, ContextMenuHoldsTheCommandsAndTheHelpPopup) {
     menu->close();
   });
   cell->OpenContextMenu(QPoint(5, 5));
-  EXPECT_EQ(seen, (QStringList{"Mark as Fixed", "Unmark as Fixed",
-                               "UnMark and Refill Adjacent Boxes", "Copy Answers to clipboard",
-                               "Help", "Help/Mark all Single Digit Fields",
-                               "Help/Mark any Numbers that are alone",
-                               "Help/Do Both Above until no more changes",
-                               "Help/Rule Out impossible Combinations",
-                               "Help/Attempt to Solve the puzzle"}));
+  EXPECT_EQ(seen,
+            (QStringList{
+                "Mark as Fixed", "Unmark as Fixed", "UnMark and Refill Adjacent Boxes",
+                "Copy Answers to clipboard", "Help", "Help/Mark all Single Digit Fields",
+                "Help/Mark any Numbers that are alone", "Help/Do Both Above until no more changes",
+                "Help/Rule Out impossible Combinations", "Help/Attempt to Solve the puzzle"}));
 }
 
 TEST_F(WidgetTest, MarkAsFixedFromTheMenuAndCopyToTheClipboard) {

@@ -34,11 +34,17 @@ TEST_F(BoardTest, CheckCellGivesTheKindByPeersTexts) {
       {"fixed peer in the column", "5", {{{8, 4}, {"5", Plain | kFixed}}}, Clash},
       {"plain peer in the box", "5", {{{3, 3}, {"5", Plain}}}, Shared},
       {"candidate lists count", "12", {{{4, 8}, {"23", Plain}}}, Shared},
-      {"fixed beats plain peer", "12", {{{4, 8}, {"23", Plain}}, {{0, 4}, {"1", kStartingNumber}}},
+      {"fixed beats plain peer",
+       "12",
+       {{{4, 8}, {"23", Plain}}, {{0, 4}, {"1", kStartingNumber}}},
        Clash},
-      {"fixed met after plain", "12", {{{3, 4}, {"2", Plain}}, {{4, 7}, {"1", Plain | kFixed}}},
+      {"fixed met after plain",
+       "12",
+       {{{3, 4}, {"2", Plain}}, {{4, 7}, {"1", Plain | kFixed}}},
        Clash},
-      {"digit outside the peers", "9", {{{0, 0}, {"9", Plain}}, {{8, 8}, {"9", kStartingNumber}}},
+      {"digit outside the peers",
+       "9",
+       {{{0, 0}, {"9", Plain}}, {{8, 8}, {"9", kStartingNumber}}},
        Plain},
       {"zero counts as a character", "0", {{{4, 1}, {"70", Plain}}}, Shared},
   };
@@ -151,8 +157,9 @@ TEST_F(BoardTest, VerdictJudgesAnswersNotPeers) {
   board.RecheckBoard(board.First());
   board.ShowCompletion(board.First());
   ASSERT_EQ(screen.messages.size(), 1u);
-  EXPECT_EQ(screen.messages[0].text,
-            "You have Successfully Completed the puzzle and your answers match the websites answers");
+  EXPECT_EQ(
+      screen.messages[0].text,
+      "You have Successfully Completed the puzzle and your answers match the websites answers");
 }
 
 TEST_F(BoardTest, TypedDigitsAloneNeverComplete) {
@@ -189,7 +196,7 @@ TEST(CellColours, FollowTheTable) {
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(::testing::Message() << "status " << row.status << " locked " << row.locked
-                                    << " checking " << row.checking);
+                                      << " checking " << row.checking);
     EXPECT_EQ(ColoursOf(row.status, row.locked, row.checking), row.expected);
   }
 }

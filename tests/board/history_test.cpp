@@ -41,7 +41,8 @@ TEST_F(HistoryTest, TypingRecordsOneStepAndRechecks) {
   EXPECT_EQ(At(0, 0).status, Plain);
   Type(0, 0, "57");
   EXPECT_EQ(board.stepCount, 2);
-  EXPECT_EQ(At(0, 0).textHistory.back(), std::string("5\x7f" "57"));
+  EXPECT_EQ(At(0, 0).textHistory.back(), std::string("5\x7f"
+                                                     "57"));
   Type(0, 3, "7");
   EXPECT_EQ(At(0, 0).status, Shared);
   EXPECT_EQ(At(0, 3).status, Shared);

@@ -46,10 +46,10 @@ TEST(DownloadFindLocationTest, TakesTheLocationHeaderInItsOwnCase) {
       {"trailing blanks", "HTTP/1.1 302 Found\r\nLocation: /x  \r\n\r\n", "/x"},
       {"Content-Location is not a Location",
        "HTTP/1.1 302 Found\r\nContent-Location: /wrong\r\nLocation: /right\r\n\r\n", "/right"},
-      {"http target preferred to others", "HTTP/1.1 302 Found\r\nLocation: /rel\r\nLocation: http://h/abs\r\n\r\n",
-       "http://h/abs"},
-      {"ftp target preferred to relative", "HTTP/1.1 302 Found\r\nLocation: rel\r\nLocation: ftp://h/f\r\n\r\n",
-       "ftp://h/f"},
+      {"http target preferred to others",
+       "HTTP/1.1 302 Found\r\nLocation: /rel\r\nLocation: http://h/abs\r\n\r\n", "http://h/abs"},
+      {"ftp target preferred to relative",
+       "HTTP/1.1 302 Found\r\nLocation: rel\r\nLocation: ftp://h/f\r\n\r\n", "ftp://h/f"},
       {"none", "HTTP/1.1 302 Found\r\nServer: x\r\n\r\n", ""},
       {"empty value", "HTTP/1.1 302 Found\r\nLocation: \r\n\r\n", ""},
       {"cut off without line end", "HTTP/1.1 302 Found\r\nLocation: /end", "/end"},
@@ -75,7 +75,8 @@ TEST(DownloadResolveRedirectTest, RelativeTargetsHangFromTheHostRoot) {
       {"http://host:81/a/b", "c?d=/e", "http://host:81/c?d=/e"},
   };
   for (const Row& row : rows) {
-    EXPECT_EQ(ResolveRedirect(row.requested, row.location), row.resolved) << row.requested << " + " << row.location;
+    EXPECT_EQ(ResolveRedirect(row.requested, row.location), row.resolved)
+        << row.requested << " + " << row.location;
   }
 }
 

@@ -95,21 +95,22 @@ class Helper {
 class CountingServer {
  public:
   explicit CountingServer(std::chrono::milliseconds hold) {
-    server_.server().Get("/held", [this, hold](const httplib::Request&, httplib::Response& response) {
-      {
-        std::lock_guard lock(mutex_);
-        ++served_;
-        ++active_;
-        most_ = std::max(most_, active_);
-      }
-      changed_.notify_all();
-      {
-        std::unique_lock lock(mutex_);
-        changed_.wait_for(lock, hold, [] { return false; });
-        --active_;
-      }
-      response.set_content("held page", "text/html");
-    });
+    server_.server().Get("/held",
+                         [this, hold](const httplib::Request&, httplib::Response& response) {
+                           {
+                             std::lock_guard lock(mutex_);
+                             ++served_;
+                             ++active_;
+                             most_ = std::max(most_, active_);
+                           }
+                           changed_.notify_all();
+                           {
+                             std::unique_lock lock(mutex_);
+                             changed_.wait_for(lock, hold, [] { return false; });
+                             --active_;
+                           }
+                           response.set_content("held page", "text/html");
+                         });
     server_.Start();
   }
   std::string Url() const { return server_.Url("/held"); }
@@ -147,7 +148,8 @@ class DownloadAdmissionTest : public DownloadTest {
   std::vector<int> FetchAtOnce(const std::string& url, int first, int count) {
     std::vector<std::future<int>> running;
     for (int slot = first; slot < first + count; ++slot) {
-      running.push_back(std::async(std::launch::async, [this, url, slot] { return Fetch(url, slot).result; }));
+      running.push_back(
+          std::async(std::launch::async, [this, url, slot] { return Fetch(url, slot).result; }));
     }
     std::vector<int> results;
     for (auto& result : running) results.push_back(result.get());
@@ -157,13 +159,16 @@ class DownloadAdmissionTest : public DownloadTest {
 
 TEST_F(DownloadAdmissionTest, FourthTakerWaitsUntilAPlaceIsGivenBack) {
   HostPlace held[3];
-  for (HostPlace& place : held) ASSERT_EQ(HostAdmission::Take("host/a", place, nullptr), Admission::Admitted);
+  for (HostPlace& place : held)
+    ASSERT_EQ(HostAdmission::Take("host/a", place, nullptr), Admission::Admitted);
 
   HostPlace elsewhere;
-  EXPECT_EQ(HostAdmission::Take("host/b", elsewhere, nullptr), Admission::Admitted) << "another host waits too";
+  EXPECT_EQ(HostAdmission::Take("host/b", elsewhere, nullptr), Admission::Admitted)
+      << "another host waits too";
 
   HostPlace fourth;
-  auto taking = std::async(std::launch::async, [&] { return HostAdmission::Take("host/a", fourth, nullptr); });
+  auto taking = std::async(std::launch::async,
+                           [&] { return HostAdmission::Take("host/a", fourth, nullptr); });
   EXPECT_EQ(taking.wait_for(300ms), std::future_status::timeout);
   held[1].Release();
   ASSERT_EQ(taking.wait_for(2s), std::future_status::ready);
@@ -175,7 +180,8 @@ TEST_F(DownloadAdmissionTest, WaitingForAPlaceCostsNoProcessorTime) {
   timings.placePollMs = 50;  // the program's period
   SetDownloadTimings(timings);
   HostPlace held[3];
-  for (HostPlace& place : held) ASSERT_EQ(HostAdmission::Take("busy", place, nullptr), Admission::Admitted);
+  for (HostPlace& place : held)
+    ASSERT_EQ(HostAdmission::Take("busy", place, nullptr), Admission::Admitted);
   int waits = 0;
   auto taking = std::async(std::launch::async, [&] {
     timespec start{}, end{};
@@ -183,7 +189,8 @@ TEST_F(DownloadAdmissionTest, WaitingForAPlaceCostsNoProcessorTime) {
     HostPlace fourth;
     Admission admission = HostAdmission::Take("busy", fourth, [&] { ++waits; });
     clock_gettime(CLOCK_THREAD_CPUTIME_ID, &end);
-    double cpu = static_cast<double>(end.tv_sec - start.tv_sec) + (end.tv_nsec - start.tv_nsec) / 1e9;
+    double cpu =
+        static_cast<double>(end.tv_sec - start.tv_sec) + (end.tv_nsec - start.tv_nsec) / 1e9;
     return std::make_pair(admission, cpu);
   });
   EXPECT_EQ(taking.wait_for(800ms), std::future_status::timeout);
@@ -197,12 +204,14 @@ TEST_F(DownloadAdmissionTest, WaitingForAPlaceCostsNoProcessorTime) {
 
 TEST_F(DownloadAdmissionTest, WaitEndsWhenRunStateTurns) {
   HostPlace held[3];
-  for (HostPlace& place : held) ASSERT_EQ(HostAdmission::Take("host", place, nullptr), Admission::Admitted);
+  for (HostPlace& place : held)
+    ASSERT_EQ(HostAdmission::Take("host", place, nullptr), Admission::Admitted);
   for (bool wake : {true, false}) {
     SCOPED_TRACE(wake ? "SetRunState" : "plain store");
     RunState.store(kRunStateRunning);
     HostPlace fourth;
-    auto taking = std::async(std::launch::async, [&] { return HostAdmission::Take("host", fourth, nullptr); });
+    auto taking = std::async(std::launch::async,
+                             [&] { return HostAdmission::Take("host", fourth, nullptr); });
     EXPECT_EQ(taking.wait_for(100ms), std::future_status::timeout);
     if (wake) {
       SetRunState(kRunStateClosing);
@@ -228,7 +237,8 @@ TEST_F(DownloadAdmissionTest, DownloadWaitingForAPlaceStopsWithRunState) {
   ASSERT_EQ(fetching.wait_for(1s), std::future_status::ready);
   Fetched fetched = fetching.get();
   EXPECT_EQ(fetched.result, kDownloadAborted);
-  EXPECT_EQ(fetched.resultText, "<html>Parse Download Error #0. 'session Closed Aborting'</html>\n");
+  EXPECT_EQ(fetched.resultText,
+            "<html>Parse Download Error #0. 'session Closed Aborting'</html>\n");
   EXPECT_EQ(server.served(), 0);
 }
 
@@ -309,14 +319,16 @@ TEST_F(DownloadAdmissionTest, CopyKilledInMidDownloadLetsTheOtherGoOn) {
   Helper killed({"fetch", places(), raw.Url("/held"), "3"});
   killed.Say("go");
   const auto deadline = std::chrono::steady_clock::now() + 5s;
-  while (heldAnswers.load() < 3 && std::chrono::steady_clock::now() < deadline) std::this_thread::sleep_for(5ms);
+  while (heldAnswers.load() < 3 && std::chrono::steady_clock::now() < deadline)
+    std::this_thread::sleep_for(5ms);
   ASSERT_EQ(heldAnswers.load(), 3) << "the other copy's downloads did not start";
 
   CDlf handle;
   for (int slot = 0; slot < 3; ++slot) ASSERT_EQ(handle.Prepare(slot, 100000), 0);
   std::vector<std::future<Fetched>> waiting;
   for (int slot = 0; slot < 3; ++slot) {
-    waiting.push_back(std::async(std::launch::async, [&, slot] { return Fetch(raw.Url("/page"), slot); }));
+    waiting.push_back(
+        std::async(std::launch::async, [&, slot] { return Fetch(raw.Url("/page"), slot); }));
   }
   EXPECT_EQ(waiting[0].wait_for(400ms), std::future_status::timeout);
   EXPECT_EQ(raw.connections(), 3) << "a fourth download of the host ran";
@@ -332,8 +344,10 @@ TEST_F(DownloadAdmissionTest, CopyKilledInMidDownloadLetsTheOtherGoOn) {
   const double seconds = SecondsSince(killedAt);
   EXPECT_LT(seconds, 2.0);
   EXPECT_EQ(raw.connections(), 6);
-  std::printf("[ figures  ] copy killed holding 3 places: the other's 3 downloads done %.3f s after the kill\n",
-              seconds);
+  std::printf(
+      "[ figures  ] copy killed holding 3 places: the other's 3 downloads done %.3f s after the "
+      "kill\n",
+      seconds);
 }
 
 TEST_F(DownloadAdmissionTest, PlacesStayExclusiveWhenTheirFilesAreRemovedAndMadeAgain) {
@@ -345,8 +359,10 @@ TEST_F(DownloadAdmissionTest, PlacesStayExclusiveWhenTheirFilesAreRemovedAndMade
   Helper holder({"hold", places(), "http://h/page"});
   ASSERT_EQ(holder.ReadLine(), "held");
   HostPlace fourth;
-  auto taking = std::async(std::launch::async, [&] { return HostAdmission::Take("h", fourth, nullptr); });
-  EXPECT_EQ(taking.wait_for(300ms), std::future_status::timeout) << "a lock on a removed file counts for nothing";
+  auto taking =
+      std::async(std::launch::async, [&] { return HostAdmission::Take("h", fourth, nullptr); });
+  EXPECT_EQ(taking.wait_for(300ms), std::future_status::timeout)
+      << "a lock on a removed file counts for nothing";
   holder.Kill();
   ASSERT_EQ(taking.wait_for(2s), std::future_status::ready);
   EXPECT_EQ(taking.get(), Admission::Admitted);
@@ -354,12 +370,14 @@ TEST_F(DownloadAdmissionTest, PlacesStayExclusiveWhenTheirFilesAreRemovedAndMade
 
 TEST_F(DownloadAdmissionTest, FilesOfManyHostsAreNotAllKeptOpen) {
   auto openFiles = [] {
-    return std::distance(std::filesystem::directory_iterator("/proc/self/fd"), std::filesystem::directory_iterator{});
+    return std::distance(std::filesystem::directory_iterator("/proc/self/fd"),
+                         std::filesystem::directory_iterator{});
   };
   const auto before = openFiles();
   for (int host = 0; host < 200; ++host) {
     HostPlace place;
-    ASSERT_EQ(HostAdmission::Take("host-" + std::to_string(host), place, nullptr), Admission::Admitted);
+    ASSERT_EQ(HostAdmission::Take("host-" + std::to_string(host), place, nullptr),
+              Admission::Admitted);
   }
   EXPECT_LT(openFiles() - before, 120);
 }

@@ -19,7 +19,7 @@ struct Named {
   Classifier classify;
 };
 const Named kClassifiers[] = {
-    {"needed matches", ResultNeedsMatches}, {"passed off", ResultPassedOff},
+    {"needed matches", ResultNeedsMatches},  {"passed off", ResultPassedOff},
     {"download limit", ResultDownloadLimit}, {"too small", ResultTooSmall},
     {"clipboard", ResultCopiedToClipboard},  {"not found", ResultNotFound},
 };
@@ -47,7 +47,8 @@ TEST(DownloadResultClassifierTest, EachRecognisesOnlyItsMarkers) {
       {"<H1>ERROR</H1>", 5},
       {"<HTML>PARSE DOWNLOAD ERROR #99.</HTML>\n", 5},
       {"<HTML>PARSE DOWNLOAD ERROR #0. 'SESSION CLOSED ABORTING'</HTML>\n", 5},
-      {"<HTML>PARSE DOWNLOAD ERROR - QUERY ERROR.</HTML>\n", -1},  // no number: the caller's result tells
+      {"<HTML>PARSE DOWNLOAD ERROR - QUERY ERROR.</HTML>\n",
+       -1},  // no number: the caller's result tells
       {"SUDOKU 1234 GIVENS 0 0 3", -1},
       {"not found", -1},  // callers pass upper case
       {"", -1},
@@ -68,8 +69,12 @@ TEST(DownloadResultClassifierTest, HitDeletesTheNamedFileAndAMissLeavesIt) {
     EXPECT_EQ(classifier.classify("NOTHING TO SEE", path), 0);
     EXPECT_TRUE(std::filesystem::exists(path)) << classifier.name;
   }
-  const char* markers[] = {"DOES NOT CONTAIN NEEDED MATCHES", "PASSED OFF TO GRX FILE", "DOWNLOAD LIMIT EXCEEDED",
-                           "FILE TOO SMALL", "COPIED TO CLIPBOARD", "NOT FOUND"};
+  const char* markers[] = {"DOES NOT CONTAIN NEEDED MATCHES",
+                           "PASSED OFF TO GRX FILE",
+                           "DOWNLOAD LIMIT EXCEEDED",
+                           "FILE TOO SMALL",
+                           "COPIED TO CLIPBOARD",
+                           "NOT FOUND"};
   for (int i = 0; i < 6; ++i) {
     std::ofstream(path) << "x";
     EXPECT_EQ(kClassifiers[i].classify(markers[i], path), 1);
@@ -81,7 +86,8 @@ TEST(DownloadResultClassifierTest, HitDeletesTheNamedFileAndAMissLeavesIt) {
 
 TEST(DownloadResultClassifierTest, HeadIsTheFirst512CharactersInUpperCase) {
   std::string text = "<html>Parse Download Error #404 - URL File Not Found.</html>\n";
-  EXPECT_EQ(ResultHead(text.c_str()), "<HTML>PARSE DOWNLOAD ERROR #404 - URL FILE NOT FOUND.</HTML>\n");
+  EXPECT_EQ(ResultHead(text.c_str()),
+            "<HTML>PARSE DOWNLOAD ERROR #404 - URL FILE NOT FOUND.</HTML>\n");
   std::string longText(600, 'a');
   longText.replace(520, 9, "not found");
   EXPECT_EQ(ResultHead(longText.c_str()), std::string(512, 'A'));

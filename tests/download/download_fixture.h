@@ -85,7 +85,8 @@ class DownloadTest : public ::testing::Test {
     int length = -1;
     int result = DownloadUrl(text, slot, url, length, "a.tmp", 2);
     Fetched fetched{result, url, length, text != nullptr ? std::string(text) : std::string(), {}};
-    if (result == 0 && SlotPageBuffer(slot) != nullptr) fetched.page.assign(SlotPageBuffer(slot), length);
+    if (result == 0 && SlotPageBuffer(slot) != nullptr)
+      fetched.page.assign(SlotPageBuffer(slot), length);
     return fetched;
   }
 

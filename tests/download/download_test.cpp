@@ -26,7 +26,8 @@ class DownloadPagesTest : public DownloadTest {
  protected:
   void SetUp() override {
     DownloadTest::SetUp();
-    server_.server().Get(R"(/size/(\d+))", [](const httplib::Request& request, httplib::Response& response) {
+    server_.server().Get(R"(/size/(\d+))", [](const httplib::Request& request,
+                                              httplib::Response& response) {
       response.set_content(PageBytes(std::stoul(request.matches[1].str())), "text/html");
     });
     server_.Start();
@@ -38,7 +39,8 @@ class DownloadPagesTest : public DownloadTest {
 };
 
 TEST_F(DownloadPagesTest, PageOfEverySizeArrivesWholeUpToTheMaximum) {
-  for (std::size_t size : {0, 1, 9999, 10000, 10001, 65536, kMaxPage - 1, kMaxPage, kMaxPage + 1, 3 * kMaxPage}) {
+  for (std::size_t size :
+       {0, 1, 9999, 10000, 10001, 65536, kMaxPage - 1, kMaxPage, kMaxPage + 1, 3 * kMaxPage}) {
     SCOPED_TRACE("page of " + std::to_string(size) + " bytes");
     Fetched fetched = Fetch(server_.Url("/size/" + std::to_string(size)));
     std::size_t expected = std::min<std::size_t>(size, kMaxPage);
@@ -70,11 +72,12 @@ TEST_F(DownloadPagesTest, BufferOnlyGrowsAndASmallerMaximumStillLimitsThePage) {
 TEST_F(DownloadPagesTest, RequestCarriesAcceptAndAThreeLetterAgentAndAsksForNoCache) {
   std::mutex mutex;
   httplib::Headers seen;
-  server_.server().Get("/headers", [&](const httplib::Request& request, httplib::Response& response) {
-    std::lock_guard lock(mutex);
-    seen = request.headers;
-    response.set_content("ok", "text/plain");
-  });
+  server_.server().Get("/headers",
+                       [&](const httplib::Request& request, httplib::Response& response) {
+                         std::lock_guard lock(mutex);
+                         seen = request.headers;
+                         response.set_content("ok", "text/plain");
+                       });
   ASSERT_EQ(Fetch(server_.Url("/headers")).result, 0);
   std::lock_guard lock(mutex);
   auto value = [&](const char* name) {
@@ -141,18 +144,25 @@ TEST_F(DownloadStatusTest, EveryRefusedStatusGivesItsErrorPage) {
     const char* logTail;
   };
   const Row rows[] = {
-      {401, kDownloadPasswordProtected, "<html>Parse Download Error #401 - Password Protected.</html>\n",
-       "' HTTP_STATUS_DENIED"},
-      {403, kDownloadForbidden, "<html>Parse Download Error #403 - URL File Forbidden.</html>\n", "' File Forbidden"},
-      {404, kDownloadNotFound, "<html>Parse Download Error #404 - URL File Not Found.</html>\n", "' File Not Found"},
-      {307, kDownloadBadStatus, "<html>Parse Download Error #307 - URL Query Error 307</html>\n", "' Query Error #307"},
-      {500, kDownloadBadStatus, "<html>Parse Download Error #500 - URL Query Error 500</html>\n", "' Query Error #500"},
-      {204, kDownloadBadStatus, "<html>Parse Download Error #204 - URL Query Error 204</html>\n", "' Query Error #204"},
+      {401, kDownloadPasswordProtected,
+       "<html>Parse Download Error #401 - Password Protected.</html>\n", "' HTTP_STATUS_DENIED"},
+      {403, kDownloadForbidden, "<html>Parse Download Error #403 - URL File Forbidden.</html>\n",
+       "' File Forbidden"},
+      {404, kDownloadNotFound, "<html>Parse Download Error #404 - URL File Not Found.</html>\n",
+       "' File Not Found"},
+      {307, kDownloadBadStatus, "<html>Parse Download Error #307 - URL Query Error 307</html>\n",
+       "' Query Error #307"},
+      {500, kDownloadBadStatus, "<html>Parse Download Error #500 - URL Query Error 500</html>\n",
+       "' Query Error #500"},
+      {204, kDownloadBadStatus, "<html>Parse Download Error #204 - URL Query Error 204</html>\n",
+       "' Query Error #204"},
   };
-  server_.server().Get(R"(/status/(\d+))", [](const httplib::Request& request, httplib::Response& response) {
+  server_.server().Get(R"(/status/(\d+))", [](const httplib::Request& request,
+                                              httplib::Response& response) {
     response.status = std::stoi(request.matches[1].str());
     response.set_header("Location", "/size/10");  // must not be followed for 307
-    if (response.status != 204) response.set_content("<html>body of the refusal</html>", "text/html");
+    if (response.status != 204)
+      response.set_content("<html>body of the refusal</html>", "text/html");
   });
   for (const Row& row : rows) {
     SCOPED_TRACE("status " + std::to_string(row.status));
@@ -168,11 +178,12 @@ TEST_F(DownloadStatusTest, EveryRefusedStatusGivesItsErrorPage) {
 }
 
 TEST_F(DownloadStatusTest, AddressWithoutASchemeIsJudgedAsAnHttpAddress) {
-  server_.server().Get(R"(/status/(\d+))", [](const httplib::Request& request, httplib::Response& response) {
-    response.status = std::stoi(request.matches[1].str());
-    response.set_header("Location", "/size/10");
-    response.set_content("<html>body of the answer</html>", "text/html");
-  });
+  server_.server().Get(R"(/status/(\d+))",
+                       [](const httplib::Request& request, httplib::Response& response) {
+                         response.status = std::stoi(request.matches[1].str());
+                         response.set_header("Location", "/size/10");
+                         response.set_content("<html>body of the answer</html>", "text/html");
+                       });
   const std::string host = server_.Url("").substr(std::strlen("http://"));
   struct Row {
     const char* path;
@@ -183,10 +194,10 @@ TEST_F(DownloadStatusTest, AddressWithoutASchemeIsJudgedAsAnHttpAddress) {
   const Row rows[] = {
       {"/size/10", 0, PageBytes(10), "/size/10"},
       {"/status/302", 0, PageBytes(10), "/size/10"},
-      {"/status/404", kDownloadNotFound, "<html>Parse Download Error #404 - URL File Not Found.</html>\n",
-       "/status/404"},
-      {"/status/500", kDownloadBadStatus, "<html>Parse Download Error #500 - URL Query Error 500</html>\n",
-       "/status/500"},
+      {"/status/404", kDownloadNotFound,
+       "<html>Parse Download Error #404 - URL File Not Found.</html>\n", "/status/404"},
+      {"/status/500", kDownloadBadStatus,
+       "<html>Parse Download Error #500 - URL Query Error 500</html>\n", "/status/500"},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.path);
@@ -200,8 +211,9 @@ TEST_F(DownloadStatusTest, AddressWithoutASchemeIsJudgedAsAnHttpAddress) {
 TEST_F(DownloadStatusTest, AnswerWithoutAUsableStatusCountsAsStatusZero) {
   // curl refuses status lines below 100 without telling the code, and
   // answers that are not HTTP at all.
-  for (const char* answer : {"HTTP/1.1 000 Zero\r\nContent-Length: 2\r\n\r\nok",
-                             "HTTP/1.1 099 Odd\r\nContent-Length: 2\r\n\r\nok", "garbage\r\n\r\n"}) {
+  for (const char* answer :
+       {"HTTP/1.1 000 Zero\r\nContent-Length: 2\r\n\r\nok",
+        "HTTP/1.1 099 Odd\r\nContent-Length: 2\r\n\r\nok", "garbage\r\n\r\n"}) {
     SCOPED_TRACE(answer);
     RawServer raw([answer](RawConnection& connection) {
       if (connection.ReadRequest()) connection.Send(answer);
@@ -220,11 +232,12 @@ class DownloadRedirectTest : public DownloadPagesTest {
  protected:
   void SetUp() override {
     DownloadPagesTest::SetUp();
-    server_.server().Get(R"(/go/(\d+))", [this](const httplib::Request& request, httplib::Response& response) {
-      response.status = std::stoi(request.matches[1].str());
-      response.set_header("Location", location_);
-      response.set_content("moved", "text/html");
-    });
+    server_.server().Get(R"(/go/(\d+))",
+                         [this](const httplib::Request& request, httplib::Response& response) {
+                           response.status = std::stoi(request.matches[1].str());
+                           response.set_header("Location", location_);
+                           response.set_content("moved", "text/html");
+                         });
     server_.server().Get("/dir/go", [this](const httplib::Request&, httplib::Response& response) {
       response.status = 302;
       response.set_header("Location", location_);
@@ -246,7 +259,8 @@ class DownloadRedirectTest : public DownloadPagesTest {
 
 TEST_F(DownloadRedirectTest, AbsoluteRootedAndBareLocationsAreFollowed) {
   for (int status : {301, 302, 303}) {
-    for (std::string location : {server_.Url("/next.asp"), std::string("/next.asp"), std::string("next.asp")}) {
+    for (std::string location :
+         {server_.Url("/next.asp"), std::string("/next.asp"), std::string("next.asp")}) {
       SCOPED_TRACE(std::to_string(status) + " to " + location);
       location_ = location;
       Fetched fetched = Fetch(server_.Url("/go/" + std::to_string(status)));
@@ -281,7 +295,8 @@ TEST_F(DownloadRedirectTest, RefusedRedirectsGiveTheNotAllowedPage) {
     std::string url = server_.Url("/go/303");
     Fetched fetched = Fetch(url);
     EXPECT_EQ(fetched.result, kDownloadRedirectRefused);
-    EXPECT_EQ(fetched.resultText, "<html>Parse Download Error #303 - URL redirected not allowed.</html>\n");
+    EXPECT_EQ(fetched.resultText,
+              "<html>Parse Download Error #303 - URL redirected not allowed.</html>\n");
     EXPECT_EQ(log_.Lines().back(), "URL '" + url + "' HTTP_STATUS_REDIRECTED");
   }
 }
@@ -289,7 +304,8 @@ TEST_F(DownloadRedirectTest, RefusedRedirectsGiveTheNotAllowedPage) {
 TEST_F(DownloadRedirectTest, LoopEndsAfterTwentyRedirects) {
   Fetched fetched = Fetch(server_.Url("/loop"));
   EXPECT_EQ(fetched.result, kDownloadRedirectRefused);
-  EXPECT_EQ(fetched.resultText, "<html>Parse Download Error #302 - URL redirected not allowed.</html>\n");
+  EXPECT_EQ(fetched.resultText,
+            "<html>Parse Download Error #302 - URL redirected not allowed.</html>\n");
   EXPECT_EQ(loopHits_.load(), 1 + kMaxRedirects);
 }
 
@@ -311,7 +327,8 @@ TEST_F(DownloadPagesTest, PageWithBothNotFoundMarkersInItsHeadIsAnErrorPage) {
       {"only the heading", "<h1>Error</h1> something else", false},
       {"second marker after byte 10000", "<h1>Error</h1>" + filler + "not found", false},
   };
-  server_.server().Get("/marked", [&](const httplib::Request& request, httplib::Response& response) {
+  server_.server().Get("/marked", [&](const httplib::Request& request,
+                                      httplib::Response& response) {
     response.set_content(rows[std::stoi(request.get_param_value("row"))].body, "text/html");
   });
   for (std::size_t i = 0; i < std::size(rows); ++i) {
@@ -319,11 +336,13 @@ TEST_F(DownloadPagesTest, PageWithBothNotFoundMarkersInItsHeadIsAnErrorPage) {
     Fetched fetched = Fetch(server_.Url("/marked?row=" + std::to_string(i)));
     if (rows[i].refused) {
       EXPECT_EQ(fetched.result, kDownloadErrorPage);
-      EXPECT_EQ(fetched.resultText, "<html>HTML page contained some kind of 404 error message</html>\n");
+      EXPECT_EQ(fetched.resultText,
+                "<html>HTML page contained some kind of 404 error message</html>\n");
       EXPECT_EQ(fetched.length, 64);
     } else {
       EXPECT_EQ(fetched.result, 0);
-      EXPECT_EQ(fetched.length, static_cast<int>(std::min<std::size_t>(rows[i].body.size(), kMaxPage)));
+      EXPECT_EQ(fetched.length,
+                static_cast<int>(std::min<std::size_t>(rows[i].body.size(), kMaxPage)));
     }
   }
 }
@@ -376,10 +395,12 @@ TEST_F(DownloadBrokenServerTest, BrokenConnectionsEndAsThePartTellsWhereTheyBrok
     std::string resultText;
   };
   const Row rows[] = {
-      {"closed before answering", "", kDownloadNoHandle, "<html>Parse Download Error #99.</html>\n"},
+      {"closed before answering", "", kDownloadNoHandle,
+       "<html>Parse Download Error #99.</html>\n"},
       {"closed inside the head", "HTTP/1.1 200 OK\r\nContent-Le", kDownloadQueryFailed,
        "<html>Parse Download Error - Query Error.</html>\n"},
-      {"closed in mid-page", "HTTP/1.1 200 OK\r\nContent-Length: 500\r\n\r\n" + std::string(120, 'p'), 0,
+      {"closed in mid-page",
+       "HTTP/1.1 200 OK\r\nContent-Length: 500\r\n\r\n" + std::string(120, 'p'), 0,
        std::string(120, 'p')},
   };
   for (const Row& row : rows) {
@@ -401,7 +422,8 @@ TEST_F(DownloadBrokenServerTest, RefusedConnectionGivesTheOpenErrorPage) {
   EXPECT_EQ(fetched.resultText, "<html>Parse Download Error #99.</html>\n");
   EXPECT_EQ(fetched.length, 39);
   ASSERT_EQ(log_.Lines().size(), 1u);
-  EXPECT_EQ(log_.Lines()[0], "URL '" + url + "' (OpenURL() return NULL file handle) Unable to download URL");
+  EXPECT_EQ(log_.Lines()[0],
+            "URL '" + url + "' (OpenURL() return NULL file handle) Unable to download URL");
 }
 
 // ---- addresses ------------------------------------------------------------------
@@ -440,7 +462,8 @@ TEST_F(DownloadPagesTest, LocalFilesAreReadAndEscapedNamesTriedOnceMore) {
       {"localhost and upper-case scheme", "FILE://localhost" + path, 0, "local page"},
       {"missing file", "file://" + folder_ + "/nothing.html", kDownloadNoHandle,
        "<html>Parse Download Error #99.</html>\n"},
-      {"a folder", "file://" + folder_, kDownloadNoHandle, "<html>Parse Download Error #99.</html>\n"},
+      {"a folder", "file://" + folder_, kDownloadNoHandle,
+       "<html>Parse Download Error #99.</html>\n"},
       {"file that is a 404 message", "file://" + folder_ + "/missing.html.404", kDownloadErrorPage,
        "<html>HTML page contained some kind of 404 error message</html>\n"},
   };
@@ -450,9 +473,10 @@ TEST_F(DownloadPagesTest, LocalFilesAreReadAndEscapedNamesTriedOnceMore) {
     EXPECT_EQ(fetched.result, row.result);
     EXPECT_EQ(fetched.resultText, row.text);
   }
-  EXPECT_THAT(log_.Lines(), ::testing::Contains("URL 'file://" + folder_ +
-                                                "/nothing.html' (OpenURL() return bad file handle) Unable to "
-                                                "download URL"));
+  EXPECT_THAT(log_.Lines(),
+              ::testing::Contains("URL 'file://" + folder_ +
+                                  "/nothing.html' (OpenURL() return bad file handle) Unable to "
+                                  "download URL"));
 }
 
 TEST_F(DownloadBrokenServerTest, ProxyOfTheEnvironmentIsUsed) {

@@ -63,7 +63,9 @@ class DownloadFaultTest : public DownloadTest {
   CDlf handle_;
 };
 
-bool IsErrorPage(const std::string& text) { return text.rfind("<html>Parse Download Error", 0) == 0; }
+bool IsErrorPage(const std::string& text) {
+  return text.rfind("<html>Parse Download Error", 0) == 0;
+}
 
 // ---- floods --------------------------------------------------------------------
 
@@ -98,7 +100,8 @@ TEST_F(DownloadFaultTest, PageOf100MegabytesStopsAtTheMaximumWithoutHoldingTheRe
         return n == framed.size();
       };
       if (!piece(first)) return;
-      while (offered < kFloodBytes && piece(std::string_view(block).substr(0, kFloodBytes - offered))) {
+      while (offered < kFloodBytes &&
+             piece(std::string_view(block).substr(0, kFloodBytes - offered))) {
       }
       if (row.chunked) connection.Send("0\r\n\r\n");
     });
@@ -113,8 +116,9 @@ TEST_F(DownloadFaultTest, PageOf100MegabytesStopsAtTheMaximumWithoutHoldingTheRe
     EXPECT_LT(seconds, 5.0);
     EXPECT_LT(growthKb, 20 * 1024) << "the engine held far more than its page";
     EXPECT_LT(sent.load(), kFloodBytes / 4) << "the engine read on after its page was full";
-    std::printf("[ figures  ] flood %s: %.3f s, server sent %zu bytes of %zu, peak memory growth %ld kB\n",
-                row.what, seconds, sent.load(), kFloodBytes, growthKb);
+    std::printf(
+        "[ figures  ] flood %s: %.3f s, server sent %zu bytes of %zu, peak memory growth %ld kB\n",
+        row.what, seconds, sent.load(), kFloodBytes, growthKb);
   }
 }
 
@@ -148,8 +152,10 @@ TEST_F(DownloadFaultTest, HeadOf30MegabytesIsNotHeld) {
   }
   EXPECT_LT(seconds, 10.0);
   EXPECT_LT(growthKb, 20 * 1024);
-  std::printf("[ figures  ] head flood: result %d, %.3f s, server sent %zu bytes, peak memory growth %ld kB\n",
-              fetched.result, seconds, sent.load(), growthKb);
+  std::printf(
+      "[ figures  ] head flood: result %d, %.3f s, server sent %zu bytes, peak memory growth %ld "
+      "kB\n",
+      fetched.result, seconds, sent.load(), growthKb);
 }
 
 // ---- silence -------------------------------------------------------------------
@@ -164,13 +170,17 @@ TEST_F(DownloadFaultTest, SilenceAnywhereInTheAnswerEndsWithinTheWatchdog) {
     std::string text;  // the page for result 0, else the result text
   };
   const Row rows[] = {
-      {"inside the status line", "HTTP/1.1 20", kDownloadNoHandle, "<html>Parse Download Error #99.</html>\n"},
+      {"inside the status line", "HTTP/1.1 20", kDownloadNoHandle,
+       "<html>Parse Download Error #99.</html>\n"},
       {"inside the head", "HTTP/1.1 200 OK\r\nContent-Length: 10\r\n", kDownloadQueryFailed,
        "<html>Parse Download Error - Query Error.</html>\n"},
-      {"inside a chunk", "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n400\r\n" + std::string(300, 'c'), 0,
+      {"inside a chunk",
+       "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n400\r\n" + std::string(300, 'c'), 0,
        std::string(300, 'c')},
-      {"between chunks", "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n5\r\nfirst\r\n", 0, "first"},
-      {"in a page without a length", "HTTP/1.1 200 OK\r\n\r\n" + std::string(700, 'n'), 0, std::string(700, 'n')},
+      {"between chunks", "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n5\r\nfirst\r\n", 0,
+       "first"},
+      {"in a page without a length", "HTTP/1.1 200 OK\r\n\r\n" + std::string(700, 'n'), 0,
+       std::string(700, 'n')},
   };
   SetDownloadTimings(FastTimings());
   const double timeout = FastTimings().transferTimeoutMs / 1000.0;
@@ -217,7 +227,8 @@ TEST_F(DownloadFaultTest, RedirectsThatNeverEndStopAfterTwenty) {
     double seconds = 0;
     Fetched fetched = TimedFetch(first.Url(path), seconds);
     EXPECT_EQ(fetched.result, kDownloadRedirectRefused);
-    EXPECT_EQ(fetched.resultText, "<html>Parse Download Error #302 - URL redirected not allowed.</html>\n");
+    EXPECT_EQ(fetched.resultText,
+              "<html>Parse Download Error #302 - URL redirected not allowed.</html>\n");
     EXPECT_EQ(hits.load(), 1 + kMaxRedirects);
     EXPECT_LT(seconds, 5.0);
     std::printf("[ figures  ] redirects %s: %d requests, %.3f s\n", path, hits.load(), seconds);
@@ -236,10 +247,12 @@ TEST_F(DownloadFaultTest, GarbageStatusLinesEndInAnErrorPage) {
   };
   const Row rows[] = {
       {"no number", "HTTP/1.1 OK\r\nContent-Length: 2\r\n\r\nok", kDownloadBadStatus, statusZero},
-      {"a negative number", "HTTP/1.1 -200 OK\r\nContent-Length: 2\r\n\r\nok", kDownloadBadStatus, statusZero},
-      {"letters for digits", "HTTP/1.1 2OO OK\r\nContent-Length: 2\r\n\r\nok", kDownloadBadStatus, statusZero},
-      {"an empty line first", "\r\nHTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nok", kDownloadBadStatus,
+      {"a negative number", "HTTP/1.1 -200 OK\r\nContent-Length: 2\r\n\r\nok", kDownloadBadStatus,
        statusZero},
+      {"letters for digits", "HTTP/1.1 2OO OK\r\nContent-Length: 2\r\n\r\nok", kDownloadBadStatus,
+       statusZero},
+      {"an empty line first", "\r\nHTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nok",
+       kDownloadBadStatus, statusZero},
       {"binary noise", PageBytes(5000), kDownloadBadStatus, statusZero},
       // Never a whole status line: as if nothing had been answered.
       {"a status line of 1 MB", "HTTP/1.1 200" + std::string(1 << 20, ' '), kDownloadNoHandle,

@@ -24,9 +24,10 @@ class DownloadRunStateTest : public DownloadTest {
     server_.server().Get("/small", [](const httplib::Request&, httplib::Response& response) {
       response.set_content("small page", "text/html");
     });
-    server_.server().Get(R"(/numbered/(\d+))", [](const httplib::Request& request, httplib::Response& response) {
-      response.set_content("page " + request.matches[1].str(), "text/html");
-    });
+    server_.server().Get(R"(/numbered/(\d+))",
+                         [](const httplib::Request& request, httplib::Response& response) {
+                           response.set_content("page " + request.matches[1].str(), "text/html");
+                         });
     server_.Start();
     for (int slot = 0; slot < 2; ++slot) ASSERT_EQ(handle_.Prepare(slot, 100000), 0);
   }
@@ -68,7 +69,7 @@ TEST_F(DownloadRunStateTest, StopDownloadsAndWaitLeavesAnotherStopInPlace) {
 }
 
 TEST_F(DownloadRunStateTest, DownloadTakesAsLongAsItsTransferNotAPeriodMore) {
-  SetDownloadTimings(DownloadTimings{});  // the program's periods: 1000 ms, 200 ms
+  SetDownloadTimings(DownloadTimings{});              // the program's periods: 1000 ms, 200 ms
   ASSERT_EQ(Fetch(server_.Url("/small")).result, 0);  // session and connection up
   auto start = std::chrono::steady_clock::now();
   for (int i = 0; i < 5; ++i) ASSERT_EQ(Fetch(server_.Url("/small")).result, 0);
@@ -88,9 +89,11 @@ TEST_F(DownloadRunStateTest, BackToBackDownloadsOnSeveralSlotsEachGetTheirOwnPag
       for (int i = 0; i < kPagesEach; ++i) {
         const std::string number = std::to_string(slot * 1000 + i);
         Fetched fetched = Fetch(server_.Url("/numbered/" + number), slot);
-        if (fetched.result != 0 || fetched.page != "page " + number || fetched.resultText != fetched.page) {
+        if (fetched.result != 0 || fetched.page != "page " + number ||
+            fetched.resultText != fetched.page) {
           return "slot " + std::to_string(slot) + " download " + std::to_string(i) + ": result " +
-                 std::to_string(fetched.result) + ", page '" + fetched.page + "', text '" + fetched.resultText + "'";
+                 std::to_string(fetched.result) + ", page '" + fetched.page + "', text '" +
+                 fetched.resultText + "'";
         }
       }
       return std::string();
@@ -119,7 +122,8 @@ TEST_F(DownloadRunStateTest, RunStateSetInMidDownloadCutsItShort) {
   EXPECT_LT(SecondsSince(start), 0.5);
   Fetched fetched = fetching.get();
   EXPECT_EQ(fetched.result, kDownloadAborted);
-  EXPECT_EQ(fetched.resultText, "<html>Parse Download Error #0. 'session Closed Aborting'</html>\n");
+  EXPECT_EQ(fetched.resultText,
+            "<html>Parse Download Error #0. 'session Closed Aborting'</html>\n");
   EXPECT_EQ(fetched.length, static_cast<int>(fetched.resultText.size()));
   ASSERT_FALSE(log_.Lines().empty());
   EXPECT_EQ(log_.Lines().back(), "session Closed Aborting");
@@ -170,7 +174,8 @@ TEST_F(DownloadRunStateTest, NoDownloadStartsOnceRunStateIsSet) {
   RunState.store(kRunStateClosing);
   Fetched fetched = Fetch(server_.Url("/small"));
   EXPECT_EQ(fetched.result, kDownloadAborted);
-  EXPECT_EQ(fetched.resultText, "<html>Parse Download Error #0. 'session Closed Aborting'</html>\n");
+  EXPECT_EQ(fetched.resultText,
+            "<html>Parse Download Error #0. 'session Closed Aborting'</html>\n");
 }
 
 }  // namespace

@@ -66,10 +66,9 @@ TEST(DataFolder, ChoiceMakesTheDataFolderOnlyWhenAskedFor) {
     std::filesystem::remove_all(xdg);
     const std::string chosen =
         ChooseWorkingFolder(row.useDataFolder, row.xdgDataHome, row.home, current);
-    SCOPED_TRACE(::testing::Message()
-                 << "data folder " << row.useDataFolder << " XDG_DATA_HOME="
-                 << (row.xdgDataHome ? row.xdgDataHome : "(unset)")
-                 << " HOME=" << (row.home ? row.home : "(unset)"));
+    SCOPED_TRACE(::testing::Message() << "data folder " << row.useDataFolder << " XDG_DATA_HOME="
+                                      << (row.xdgDataHome ? row.xdgDataHome : "(unset)")
+                                      << " HOME=" << (row.home ? row.home : "(unset)"));
     EXPECT_EQ(chosen, row.expected);
     if (row.useDataFolder && !row.expected.empty()) {
       EXPECT_TRUE(std::filesystem::is_directory(chosen));

@@ -81,9 +81,23 @@ TEST(IniStoreRead, FixtureValuesAsTheyStand) {
 
 TEST(IniStoreWrite, ValuesComeBackAsWritten) {
   const std::string values[] = {
-      " leading", "trailing ", "  both  ", "", " ", "a=b", "=", "\"q\"", "'", ";not a comment",
-      "[not a section]", "\t", " 1 2  3 ", "Number 10000, User defined", std::string(2999, 'x'),
-      std::string("nul\0inside", 10), "\xc3\xa9t\xc3\xa9",
+      " leading",
+      "trailing ",
+      "  both  ",
+      "",
+      " ",
+      "a=b",
+      "=",
+      "\"q\"",
+      "'",
+      ";not a comment",
+      "[not a section]",
+      "\t",
+      " 1 2  3 ",
+      "Number 10000, User defined",
+      std::string(2999, 'x'),
+      std::string("nul\0inside", 10),
+      "\xc3\xa9t\xc3\xa9",
   };
   TempDir dir;
   const std::string path = dir / "f.ini";
@@ -118,11 +132,24 @@ TEST(IniStoreRead, IntegerIsTheLeadingDecimalNumber) {
     int expected;
   };
   const Case cases[] = {
-      {std::nullopt, 77}, {"", 77},
-      {"12", 12}, {"007", 7}, {"  12abc", 12}, {"\t-5", -5}, {"+7", 7}, {"12 34", 12},
-      {"abc", 0}, {"- 5", 0}, {"0x1F", 0}, {" ", 0},
-      {"2147483647", INT_MAX}, {"2147483648", INT_MAX}, {"99999999999999999999999", INT_MAX},
-      {"-2147483648", INT_MIN}, {"-2147483649", INT_MIN}, {"-99999999999999999999", INT_MIN},
+      {std::nullopt, 77},
+      {"", 77},
+      {"12", 12},
+      {"007", 7},
+      {"  12abc", 12},
+      {"\t-5", -5},
+      {"+7", 7},
+      {"12 34", 12},
+      {"abc", 0},
+      {"- 5", 0},
+      {"0x1F", 0},
+      {" ", 0},
+      {"2147483647", INT_MAX},
+      {"2147483648", INT_MAX},
+      {"99999999999999999999999", INT_MAX},
+      {"-2147483648", INT_MIN},
+      {"-2147483649", INT_MIN},
+      {"-99999999999999999999", INT_MIN},
   };
   TempDir dir;
   const std::string path = dir / "f.ini";
@@ -141,8 +168,8 @@ TEST(IniStoreRead, LongValuesAreCutAt2999Characters) {
     std::size_t written;
     std::size_t read;
   };
-  const Case cases[] = {{0, 0}, {2998, 2998}, {2999, 2999}, {3000, 2999}, {5000, 2999},
-                        {1 << 20, 2999}};
+  const Case cases[] = {{0, 0},       {2998, 2998}, {2999, 2999},
+                        {3000, 2999}, {5000, 2999}, {1 << 20, 2999}};
   TempDir dir;
   const std::string path = dir / "f.ini";
   IniStore store;
@@ -176,24 +203,36 @@ TEST(IniStoreWrite, RewriteKeepsEveryOtherLineAsItStands) {
   std::string binaryAfter = Fixture("binary.ini");
   binaryAfter.replace(binaryAfter.find("Items=3"), 7, "Items=4");
   const Case cases[] = {
-      {"junk", Fixture("junk.ini"),
+      {"junk",
+       Fixture("junk.ini"),
        {{"Sudoku", "Item 0 A", "new"}, {"Sudoku", "Count", "43"}, {"Fresh", "Key", "v"}},
        Fixture("junk.after.ini")},
-      {"crlf", Fixture("crlf.ini"),
+      {"crlf",
+       Fixture("crlf.ini"),
        {{"Sudoku", "Items", "2"}, {"Sudoku", "Count", "10000"}},
        Fixture("crlf.after.ini")},
       {"binary", Fixture("binary.ini"), {{"Sudoku", "Items", "4"}}, binaryAfter},
       {"empty", "", {{"Sudoku", "Count", "1"}}, "[Sudoku]\nCount=1\n"},
       {"no section", "junk only\n", {{"Sudoku", "Count", "1"}}, "junk only\n[Sudoku]\nCount=1\n"},
-      {"unterminated, appended", "[Sudoku]\nItems=1", {{"Sudoku", "Count", "5"}},
+      {"unterminated, appended",
+       "[Sudoku]\nItems=1",
+       {{"Sudoku", "Count", "5"}},
        "[Sudoku]\nItems=1\nCount=5\n"},
-      {"unterminated, changed", "[Sudoku]\nItems=1", {{"Sudoku", "Items", "2"}},
+      {"unterminated, changed",
+       "[Sudoku]\nItems=1",
+       {{"Sudoku", "Items", "2"}},
        "[Sudoku]\nItems=2"},
-      {"empty section first", "[Sudoku]\n[Other]\nx=1\n", {{"Sudoku", "Count", "1"}},
+      {"empty section first",
+       "[Sudoku]\n[Other]\nx=1\n",
+       {{"Sudoku", "Count", "1"}},
        "[Sudoku]\nCount=1\n[Other]\nx=1\n"},
-      {"after the last key", "[Sudoku]\nItems=1\n\n; note\n[Other]\n", {{"Sudoku", "Count", "1"}},
+      {"after the last key",
+       "[Sudoku]\nItems=1\n\n; note\n[Other]\n",
+       {{"Sudoku", "Count", "1"}},
        "[Sudoku]\nItems=1\nCount=1\n\n; note\n[Other]\n"},
-      {"spelling kept", "[Sudoku]\n  count  =  7 \n", {{"Sudoku", "Count", "8"}},
+      {"spelling kept",
+       "[Sudoku]\n  count  =  7 \n",
+       {{"Sudoku", "Count", "8"}},
        "[Sudoku]\n  count  =8\n"},
   };
   TempDir dir;
@@ -234,9 +273,9 @@ TEST(IniStoreWrite, LineBreaksInValuesCannotAddKeysOrSections) {
 
 TEST(IniStoreWrite, NamesAFileCannotHoldAreRefused) {
   const std::pair<std::string, std::string> cases[] = {
-      {"Sudoku", ""}, {"Sudoku", "a=b"}, {"Sudoku", " Count"}, {"Sudoku", "Count\t"},
-      {"Sudoku", ";Count"}, {"Sudoku", "[Count"}, {"Sudoku", "a\nb"}, {"Sudoku", "a\rb"},
-      {"", "Count"}, {"Sud]oku", "Count"}, {" Sudoku", "Count"}, {"Sud\noku", "Count"},
+      {"Sudoku", ""},       {"Sudoku", "a=b"},    {"Sudoku", " Count"}, {"Sudoku", "Count\t"},
+      {"Sudoku", ";Count"}, {"Sudoku", "[Count"}, {"Sudoku", "a\nb"},   {"Sudoku", "a\rb"},
+      {"", "Count"},        {"Sud]oku", "Count"}, {" Sudoku", "Count"}, {"Sud\noku", "Count"},
   };
   TempDir dir;
   const std::string path = dir / "f.ini";
@@ -275,14 +314,15 @@ TEST(IniStoreHostile, TemporariesOfDeadWritersGoWithTheNextWrite) {
   for (const Row& row : rows) WriteBytes(dir / row.name, "partial");
   IniStore store;
   ASSERT_TRUE(store.WriteString(dir / "f.ini", kSection, "Count", "1"));
-  for (const Row& row : rows) EXPECT_EQ(std::filesystem::exists(dir / row.name), row.kept) << row.name;
+  for (const Row& row : rows)
+    EXPECT_EQ(std::filesystem::exists(dir / row.name), row.kept) << row.name;
 }
 
 TEST(IniStoreHostile, MegabyteLinesAreReadAndKept) {
   TempDir dir;
   const std::string path = dir / "f.ini";
-  const std::string head = "[Sudoku]\nJunk" + std::string(4 << 20, 'x') + "\nItems=7\nBig=" +
-                           std::string(2 << 20, 'y') + "\n";
+  const std::string head = "[Sudoku]\nJunk" + std::string(4 << 20, 'x') +
+                           "\nItems=7\nBig=" + std::string(2 << 20, 'y') + "\n";
   const std::string tail = "[" + std::string(3 << 20, 'z');  // no ']' and no line end
   WriteBytes(path, head + tail);
   IniStore store;
@@ -337,14 +377,14 @@ TEST(IniStoreHostile, WritesKeepOtherValuesOfOddlyEndedFiles) {
     const char* otherValue;  // as read before and after the write
   };
   const Case cases[] = {
-      {"a CR ending the file, new key after it", "[s]\na=1\nb=2\r", "n",
-       "[s]\na=1\nb=2\r\nn=w\n", "s", "b", "2"},
-      {"a CR ending the file, new section after it", "[t]\nb=2\r", "n",
-       "[t]\nb=2\r\n[s]\nn=w\n", "t", "b", "2"},
-      {"a CR ending the file, key before it changed", "[s]\na=1\nb=2\r", "a",
-       "[s]\na=w\nb=2\r", "s", "b", "2"},
-      {"a CR inside a value stays in it", "[s]\nb=2\r3\n", "n", "[s]\nb=2\r3\nn=w\n", "s",
-       "b", "2\r3"},
+      {"a CR ending the file, new key after it", "[s]\na=1\nb=2\r", "n", "[s]\na=1\nb=2\r\nn=w\n",
+       "s", "b", "2"},
+      {"a CR ending the file, new section after it", "[t]\nb=2\r", "n", "[t]\nb=2\r\n[s]\nn=w\n",
+       "t", "b", "2"},
+      {"a CR ending the file, key before it changed", "[s]\na=1\nb=2\r", "a", "[s]\na=w\nb=2\r",
+       "s", "b", "2"},
+      {"a CR inside a value stays in it", "[s]\nb=2\r3\n", "n", "[s]\nb=2\r3\nn=w\n", "s", "b",
+       "2\r3"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);

@@ -72,17 +72,21 @@ TEST(SaveBookListing, BothMonthsFromHandWrittenFiles) {
   TempDir dir;
   WriteMonth(PreviousPath(dir),
              "[Sudoku]\nItems=2\n"
-             "Item 0 A=55 11/20/26 ,AM,09:00:00 AM 1+\nItem 0 B=" + Position("5", 1) +
+             "Item 0 A=55 11/20/26 ,AM,09:00:00 AM 1+\nItem 0 B=" +
+                 Position("5", 1) +
                  "\nItem 0 C=5\nItem 0 D=Sudoku 55, Friday Easy\n"
-                 "Item 1 A=56 11/21/26 ,PM,01:00:00 PM\nItem 1 B=" + Position("", 0) +
-                 "\nItem 1 C=0\nItem 1 D=Puzzle 56, x\n");
+                 "Item 1 A=56 11/21/26 ,PM,01:00:00 PM\nItem 1 B=" +
+                 Position("", 0) + "\nItem 1 C=0\nItem 1 D=Puzzle 56, x\n");
   WriteMonth(CurrentPath(dir),
              "[Sudoku]\nCount=10004\nItems=3\n"
-             "Item 0 A=1234 12/03/26 ,PM,02:05:09 PM 4+\nItem 0 B=" + Position("1", 2) +
+             "Item 0 A=1234 12/03/26 ,PM,02:05:09 PM 4+\nItem 0 B=" +
+                 Position("1", 2) +
                  "\nItem 0 C=\nItem 0 D=Sudoku 1234, Thursday Medium\n"
-                 "Item 1 A=10005 12/07/26 ,AM,10:00:00 AM\nItem 1 B=" + Position("9", 0) +
+                 "Item 1 A=10005 12/07/26 ,AM,10:00:00 AM\nItem 1 B=" +
+                 Position("9", 0) +
                  "\nItem 1 D=Number 10005, User defined\n"
-                 "item 2 a=1234 12/03/26 ,PM,03:00:00 PM 4+\nITEM 2 B=" + Position("", 0) + "\n");
+                 "item 2 a=1234 12/03/26 ,PM,03:00:00 PM 4+\nITEM 2 B=" +
+                 Position("", 0) + "\n");
   Program program(dir.path());
   const std::vector<ListedRow> rows = program.book.Rows();
   EXPECT_EQ(TextsOf(rows), (std::vector<std::string>{
@@ -92,8 +96,7 @@ TEST(SaveBookListing, BothMonthsFromHandWrittenFiles) {
                                "100010005 12/07/26 ,AM,10:00:00 AM",
                                "100001234 12/03/26 ,PM,03:00:00 PM 4+",
                            }));
-  EXPECT_EQ(ReferencesOf(rows),
-            (std::vector<uint32_t>{0x80000000u, 0x80010000u, 0u, 1u, 2u}));
+  EXPECT_EQ(ReferencesOf(rows), (std::vector<uint32_t>{0x80000000u, 0x80010000u, 0u, 1u, 2u}));
   const SaveEntry* first = program.book.Entry(0x80000000u);
   ASSERT_NE(first, nullptr);
   EXPECT_EQ(first->title, "Sudoku 55, Friday Easy");
@@ -123,9 +126,9 @@ TEST(SaveBookSave, AFreshMonthGetsItsFileAndEverySaveComesBackAfterARestart) {
       EXPECT_TRUE(outcome.written);
       EXPECT_FALSE(outcome.relisted);
       EXPECT_EQ(outcome.reference, static_cast<uint32_t>(i));
-      EXPECT_EQ(program.book.RowOf(outcome.reference).text,
-                "1000001" + std::to_string(20 + i) + " 12/07/26 ,PM,02:05:09 PM" +
-                    (i == 0 ? " 1st" : ""));
+      EXPECT_EQ(program.book.RowOf(outcome.reference).text, "1000001" + std::to_string(20 + i) +
+                                                                " 12/07/26 ,PM,02:05:09 PM" +
+                                                                (i == 0 ? " 1st" : ""));
     }
     IniStore fresh;
     EXPECT_EQ(fresh.ReadString(CurrentPath(dir), kSavesSection, "Items"), "3");
@@ -171,9 +174,8 @@ struct ListedBook {
 };
 
 void SaveTitled(Program& program, const std::string& title) {
-  ASSERT_TRUE(program.book.Save(title + " 12/07/26 ,PM,02:05:09 PM", Position("4", 0), "4",
-                                title)
-                  .written);
+  ASSERT_TRUE(
+      program.book.Save(title + " 12/07/26 ,PM,02:05:09 PM", Position("4", 0), "4", title).written);
 }
 
 TEST(SaveBookDelete, SavesAboveMoveDownAndTheLastPlaceIsEmptied) {
@@ -274,7 +276,8 @@ TEST(SaveBookHostile, DamagedFilesListWhatTheyHoldAndLoseNothing) {
 
     // A save and a delete keep every line the file held.
     const std::string before = ReadBytes(CurrentPath(dir));
-    ASSERT_TRUE(program.book.Save("n 12/07/26 ,PM,02:05:09 PM", Position("", 0), "", "new").written);
+    ASSERT_TRUE(
+        program.book.Save("n 12/07/26 ,PM,02:05:09 PM", Position("", 0), "", "new").written);
     ListedBook listed(program);
     EXPECT_EQ(listed.Loads().back(), "new");
     EXPECT_EQ(listed.DeleteRow(listed.rows.size() - 1), SaveBook::DeleteOutcome::Deleted);
@@ -450,13 +453,16 @@ TEST(SaveBookProcesses, AProgramKilledInMidSaveLosesNoSaveItReported) {
     ASSERT_LE(partial, 1u) << round;
     killedInMidWrite += partial;
   }
-  const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  const double seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   Program next(dir.path());
   ASSERT_TRUE(next.book.Save("n 12/07/26 ,PM,02:05:09 PM", Position("7", 0), "7", "next").written);
   EXPECT_EQ(temporaries(), 0u);
-  std::printf("[ figures  ] %d programs killed in mid-save: %zu saves in the file, all reported ones there, "
-              "%.2f s; %zu killed while writing the file\n",
-              kRounds, reported, seconds, killedInMidWrite);
+  std::printf(
+      "[ figures  ] %d programs killed in mid-save: %zu saves in the file, all reported ones "
+      "there, "
+      "%.2f s; %zu killed while writing the file\n",
+      kRounds, reported, seconds, killedInMidWrite);
 }
 
 }  // namespace

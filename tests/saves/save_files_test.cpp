@@ -94,7 +94,10 @@ TEST(SaveFilesPaths, TheLocalDateCounts) {
 
 TEST(SaveFilesPaths, TheFolderEndsInASlash) {
   const std::pair<std::string, std::string> cases[] = {
-      {"/home/player", "/home/player/"}, {"/home/player/", "/home/player/"}, {"/", "/"}, {"", "./"},
+      {"/home/player", "/home/player/"},
+      {"/home/player/", "/home/player/"},
+      {"/", "/"},
+      {"", "./"},
   };
   IniStore store;
   const std::time_t moment = LocalMoment(2026, 12, 7, 12, 0, 0);

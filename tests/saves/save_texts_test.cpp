@@ -48,7 +48,8 @@ std::string SolutionAnswers() {
 }
 std::string PositionOf(const std::vector<std::string>& texts, int flag = 0) {
   std::string text;
-  for (int k = 0; k < kCells; ++k) text += (k < static_cast<int>(texts.size()) ? texts[k] : "") + " ";
+  for (int k = 0; k < kCells; ++k)
+    text += (k < static_cast<int>(texts.size()) ? texts[k] : "") + " ";
   return text + Repeat("2 ", 81) + std::to_string(flag);
 }
 std::vector<std::string> SolutionCells() {
@@ -103,9 +104,13 @@ TEST(SaveTexts, TokensOfAPositionText) {
   const std::string states = Repeat("2 ", 80) + "33 ";
   const std::vector<Case> cases = {
       {"0123 " + Repeat(" ", 80) + states + "1", {"123", ""}, "", 2, 33, 1},
-      {"abc 12x 1.5 2.49 0.4 0 -5 999999999 1000000000 999999999.6 .7 " + Repeat(" ", 70) +
-           states + "0",
-       {"", "12", "2", "2", "", "", "", "999999999", "", "", ""}, "", 2, 33, 0},
+      {"abc 12x 1.5 2.49 0.4 0 -5 999999999 1000000000 999999999.6 .7 " + Repeat(" ", 70) + states +
+           "0",
+       {"", "12", "2", "2", "", "", "", "999999999", "", "", ""},
+       "",
+       2,
+       33,
+       0},
       // Ends early: every further token is empty.
       {"1 2 ", {"1", "2", "", ""}, "", 0, 0, 0},
       {"", {"", ""}, "", 0, 0, 0},
@@ -113,13 +118,18 @@ TEST(SaveTexts, TokensOfAPositionText) {
       {"5 6", {"5", "6", "6"}, "6", 6, 6, 6},
       {"7", {"7", "7"}, "7", 7, 7, 7},
       // States out of range, fractions and letters.
-      {Repeat(" ", 81) + "-1 2.9 x 99999999999 " + Repeat("0 ", 77) + "abc", {""}, "", 0xFFFFFFFF,
-       0, 0},
+      {Repeat(" ", 81) + "-1 2.9 x 99999999999 " + Repeat("0 ", 77) + "abc",
+       {""},
+       "",
+       0xFFFFFFFF,
+       0,
+       0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);
     const SavedPosition read = ReadPositionText(c.text);
-    for (std::size_t k = 0; k < c.firstCells.size(); ++k) EXPECT_EQ(read.texts[k], c.firstCells[k]) << k;
+    for (std::size_t k = 0; k < c.firstCells.size(); ++k)
+      EXPECT_EQ(read.texts[k], c.firstCells[k]) << k;
     EXPECT_EQ(read.texts[80], c.lastCell);
     EXPECT_EQ(read.states[0], c.firstState);
     EXPECT_EQ(read.states[80], c.lastState);
@@ -179,9 +189,12 @@ TEST(SaveTexts, DescriptionLineWithItsDayCount) {
 
 TEST(SaveTexts, PuzzleNumberOfATitle) {
   const std::vector<std::pair<std::string, std::string>> cases = {
-      {"Sudoku 1234, Thursday Medium", "1234"}, {"Random 5678, 3 Mar 2026", "5678"},
-      {"Number 10000, User defined", "10000"},  {"Sudoku", ""},
-      {"Sudoku 12 34", ""},                     {"A, B C", ""},
+      {"Sudoku 1234, Thursday Medium", "1234"},
+      {"Random 5678, 3 Mar 2026", "5678"},
+      {"Number 10000, User defined", "10000"},
+      {"Sudoku", ""},
+      {"Sudoku 12 34", ""},
+      {"A, B C", ""},
       {"", ""},
   };
   for (const auto& [title, number] : cases) EXPECT_EQ(PuzzleNumberText(title), number) << title;
@@ -217,8 +230,8 @@ TEST(SaveTexts, RowTextsTakenApartIntoColumns) {
        "01:00:00 PM", true, 6},
       {"7 02/30/26 ,PM,01:00:00 PM", RowColumns::AllColumns, "000007", "02/30/26", "01:00:00 PM",
        false, -1},
-      {"7 1/2/26 ,PM,01:00:00 PM", RowColumns::AllColumns, "000007", "1/2/26", "01:00:00 PM",
-       false, -1},
+      {"7 1/2/26 ,PM,01:00:00 PM", RowColumns::AllColumns, "000007", "1/2/26", "01:00:00 PM", false,
+       -1},
       {"7 13/01/26 x", RowColumns::AllColumns, "000007", "13/01/26", "x", false, -1},
       {"7 12/03/26", RowColumns::NumberAndRest, "000007", "12/03/26", "", false, -1},
       {"loneword", RowColumns::WholeText, "", "", "", false, -1},
@@ -261,8 +274,8 @@ TEST(SaveTexts, RowsSortIgnoringCase) {
   std::vector<std::string> rows = {"b", "A", "a2", "100001234 x", "1234 x", "10000 x", "B1"};
   std::stable_sort(rows.begin(), rows.end(),
                    [](const std::string& a, const std::string& b) { return RowTextLess(a, b); });
-  EXPECT_EQ(rows, (std::vector<std::string>{"10000 x", "100001234 x", "1234 x", "A", "a2", "b",
-                                            "B1"}));
+  EXPECT_EQ(rows,
+            (std::vector<std::string>{"10000 x", "100001234 x", "1234 x", "A", "a2", "b", "B1"}));
 }
 
 TEST(SaveTexts, CompletionAndAnswersChecks) {
@@ -279,21 +292,33 @@ TEST(SaveTexts, CompletionAndAnswersChecks) {
     SaveChecks expected;
   };
   const std::vector<Case> cases = {
-      {"solved", PositionOf(SolutionCells()), SolutionAnswers(),
+      {"solved",
+       PositionOf(SolutionCells()),
+       SolutionAnswers(),
        {true, Completion::CompletedCorrect}},
-      {"one digit wrong", PositionOf(oneWrong), SolutionAnswers(),
+      {"one digit wrong",
+       PositionOf(oneWrong),
+       SolutionAnswers(),
        {true, Completion::FilledNotVerifiable}},
       {"one cell empty", PositionOf(oneEmpty), SolutionAnswers(), {true, Completion::NotCompleted}},
-      {"candidates left", PositionOf(candidates), SolutionAnswers(),
+      {"candidates left",
+       PositionOf(candidates),
+       SolutionAnswers(),
        {true, Completion::NotCompleted}},
-      {"full, no answers", PositionOf(SolutionCells()), Repeat("0 ", 80) + "0",
+      {"full, no answers",
+       PositionOf(SolutionCells()),
+       Repeat("0 ", 80) + "0",
        {false, Completion::FilledNotVerifiable}},
-      {"full, one answer unknown", PositionOf(SolutionCells()), oneUnknown,
+      {"full, one answer unknown",
+       PositionOf(SolutionCells()),
+       oneUnknown,
        {false, Completion::FilledNotVerifiable}},
       // Neither an empty board with empty answers nor short answers pass.
       {"empty board, empty answers", PositionOf({}), "", {false, Completion::NotCompleted}},
       {"empty everything", "", "", {false, Completion::NotCompleted}},
-      {"short answers", PositionOf(SolutionCells()), "5 3 4 0",
+      {"short answers",
+       PositionOf(SolutionCells()),
+       "5 3 4 0",
        {false, Completion::FilledNotVerifiable}},
   };
   for (const Case& c : cases) EXPECT_EQ(CheckSave(c.position, c.answers), c.expected) << c.name;
@@ -305,12 +330,9 @@ TEST(SaveTexts, SaveReferences) {
     uint32_t value;
   };
   const std::vector<Case> cases = {
-      {{SaveMonth::Current, 0}, 0u},
-      {{SaveMonth::Current, 5}, 5u},
-      {{SaveMonth::Current, 0x7FFF}, 0x7FFFu},
-      {{SaveMonth::Previous, 0}, 0x80000000u},
-      {{SaveMonth::Previous, 3}, 0x80030000u},
-      {{SaveMonth::Previous, 0x7FFF}, 0xFFFF0000u},
+      {{SaveMonth::Current, 0}, 0u},           {{SaveMonth::Current, 5}, 5u},
+      {{SaveMonth::Current, 0x7FFF}, 0x7FFFu}, {{SaveMonth::Previous, 0}, 0x80000000u},
+      {{SaveMonth::Previous, 3}, 0x80030000u}, {{SaveMonth::Previous, 0x7FFF}, 0xFFFF0000u},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(EncodeReference(c.reference), c.value);

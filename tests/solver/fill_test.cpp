@@ -8,9 +8,10 @@ namespace {
 using FillTest = SolverTest;
 
 TEST_F(FillTest, RefusedWhileNotLocked) {
-  SetUpBoard(board, {"5 - - - - - - - -", "- - - - - - - - -", "- - - - - - - - -",
-                     "- - - - - - - - -", "- - - - - - - - -", "- - - - - - - - -",
-                     "- - - - - - - - -", "- - - - - - - - -", "- - - - - - - - -"},
+  SetUpBoard(board,
+             {"5 - - - - - - - -", "- - - - - - - - -", "- - - - - - - - -", "- - - - - - - - -",
+              "- - - - - - - - -", "- - - - - - - - -", "- - - - - - - - -", "- - - - - - - - -",
+              "- - - - - - - - -"},
              /*locked=*/false);
   board.PlayerEdited(At(4, 4), "3");
   const BoardState before = StateOf(board);
@@ -36,7 +37,6 @@ struct FillCase {
 };
 void PrintTo(const FillCase& c, std::ostream* out) { *out << c.name; }
 
-
 class FillCases : public SolverTest, public ::testing::WithParamInterface<FillCase> {};
 
 // Blank cells filled in the same run hold the same digits, so a filled cell
@@ -46,32 +46,50 @@ const FillCase kFillCases[] = {
      {"1! - - - - - - - 2!", "- - - - - - - - -", "- - - - - - - - -", "- - - - - - - - -",
       "- - - - - - - - -", "- - - - - - - - -", "- - - - - - - - -", "- - - - - - - - -",
       "- - - - 3! - - - -"},
-     0, 4, "456789", Shared},
+     0,
+     4,
+     "456789",
+     Shared},
     {"ANonFixedPeerExcludesNothing",
      {"5 - - - - - - - 7", "- - - - - - - - -", "- - - - - - - - -", "- - - - - - - - -",
       "- - - - - - - - -", "- - - - - - - - -", "- - - - - - - - -", "- - - - - - - - -",
       "- - - - - - - - -"},
-     0, 4, "123456789", Shared},
+     0,
+     4,
+     "123456789",
+     Shared},
     {"AFixedPeerExcludesOnlyItsFirstDigit",
      {"57* - - - - - - - -", "- - - - - - - - -", "- - - - - - - - -", "- - - - - - - - -",
       "- - - - - - - - -", "- - - - - - - - -", "- - - - - - - - -", "- - - - - - - - -",
       "- - - - - - - - -"},
-     0, 4, "12346789", Clash},  // its 7 stands in the Fixed peer
+     0,
+     4,
+     "12346789",
+     Clash},  // its 7 stands in the Fixed peer
     {"AFixedCellWithoutTextIsBlankAgainAndFilled",
      {"- - - - * - - - 9*", "- - - - - - - - -", "- - - - - - - - -", "- - - - - - - - -",
       "- - - - - - - - -", "- - - - - - - - -", "- - - - - - - - -", "- - - - - - - - -",
       "- - - - - - - - -"},
-     0, 4, "12345678", Shared},
+     0,
+     4,
+     "12345678",
+     Shared},
     {"ACellWithTextIsNotRewrittenEvenWhenWrong",
      {"5 - - - - - - - 5!", "- - - - - - - - -", "- - - - - - - - -", "- - - - - - - - -",
       "- - - - - - - - -", "- - - - - - - - -", "- - - - - - - - -", "- - - - - - - - -",
       "- - - - - - - - -"},
-     0, 0, "5", Clash},
+     0,
+     0,
+     "5",
+     Clash},
     {"ACellWhoseDigitsAreAllTakenStaysEmptyAndBlank",
-     {"- 1! 2! 3! 4! 5! 6! 7! 8!", "- - - - - - - - -", "- - - - - - - - -",
+     {"- 1! 2! 3! 4! 5! 6! 7! 8!", "- - - - - - - - -", "- - - - - - - - -", "- - - - - - - - -",
       "- - - - - - - - -", "- - - - - - - - -", "- - - - - - - - -", "- - - - - - - - -",
-      "- - - - - - - - -", "9! - - - - - - - -"},
-     0, 0, "", Blank},
+      "9! - - - - - - - -"},
+     0,
+     0,
+     "",
+     Blank},
 };
 
 TEST_P(FillCases, FillsFromFixedPeersOnly) {
@@ -79,7 +97,8 @@ TEST_P(FillCases, FillsFromFixedPeersOnly) {
   SetUpBoard(board, c.rows);
   std::vector<std::pair<int, std::string>> written;  // cells with text and status
   for (int k = 0; k < 81; ++k)
-    if (board.AtGrid(k / 9, k % 9).status != 0) written.emplace_back(k, board.AtGrid(k / 9, k % 9).text);
+    if (board.AtGrid(k / 9, k % 9).status != 0)
+      written.emplace_back(k, board.AtGrid(k / 9, k % 9).text);
 
   OnFill(board);
 

@@ -26,10 +26,11 @@ TEST_F(FixingTest, MarkAsFixedStrikesTheDigitFromEveryPeerAsOneUndoGroup) {
 
   MarkAsFixed(board, At(4, 4));
 
-  EXPECT_EQ(TextsOf(board), (std::vector<std::string>{
-                                "- - - - 1 - - - -", "- - - - - - - - -", "- - - - - - - - 78",
-                                "- - - 2 - - - - -", "4 - - - 7 - - - 9", "- - - - - 3 - - -",
-                                "- - - - - - - - -", "- - - - - - - - -", "- - - - 6 - - - -"}));
+  EXPECT_EQ(TextsOf(board),
+            (std::vector<std::string>{"- - - - 1 - - - -", "- - - - - - - - -",
+                                      "- - - - - - - - 78", "- - - 2 - - - - -",
+                                      "4 - - - 7 - - - 9", "- - - - - 3 - - -", "- - - - - - - - -",
+                                      "- - - - - - - - -", "- - - - 6 - - - -"}));
   EXPECT_EQ(At(4, 4).status, Plain | kFixed);
   EXPECT_TRUE(Verdicts().empty());
   const BoardState after = StateOf(board);
@@ -99,8 +100,8 @@ TEST_F(CompletionTest, MarkAsFixedThatCompletesTheBoardShowsTheVerdictOnceFromTh
   };
   std::string wrong = kSolution;
   wrong[3] = wrong[3] == '1' ? '2' : '1';
-  for (const Row& row : {Row{kSolution, kVerdictMatch}, Row{"", kVerdictUnverified},
-                         Row{wrong, kVerdictWrong}}) {
+  for (const Row& row :
+       {Row{kSolution, kVerdictMatch}, Row{"", kVerdictUnverified}, Row{wrong, kVerdictWrong}}) {
     SCOPED_TRACE(row.verdict);
     screen.messages.clear();
     SetUpLastCellOpen(row.answers);
@@ -187,9 +188,10 @@ TEST_F(FixingTest, UnmarkAndRefillOnALockedBoardRefillsEveryBlankCellAndDropsThe
 }
 
 TEST_F(FixingTest, UnmarkAndRefillBeforeTheLockEmptiesTheCellAndUndoesApart) {
-  SetUpBoard(board, {"- - - - - - - - -", "- - - - - - - - -", "- - - - - - - - -",
-                     "- - - - - - - - -", "- - - - - - - - -", "- - - - - - - - -",
-                     "- - - - - - - - -", "- - - - - - - - -", "- - - - - - - - -"},
+  SetUpBoard(board,
+             {"- - - - - - - - -", "- - - - - - - - -", "- - - - - - - - -", "- - - - - - - - -",
+              "- - - - - - - - -", "- - - - - - - - -", "- - - - - - - - -", "- - - - - - - - -",
+              "- - - - - - - - -"},
              /*locked=*/false);
   board.PlayerEdited(At(0, 0), "5");
   board.PlayerEdited(At(4, 4), "3");
@@ -215,7 +217,6 @@ struct CopyCase {
 };
 void PrintTo(const CopyCase& c, std::ostream* out) { *out << c.name; }
 
-
 class CopyCases : public SolverTest, public ::testing::WithParamInterface<CopyCase> {};
 
 const CopyCase kCopyCases[] = {
@@ -237,12 +238,14 @@ const CopyCase kCopyCases[] = {
      {"- - 12 - 3 - - - -", "- - - - - - - - 4", "- - - - - - - - -", "- - - - - - - - -",
       "- - - - - - - - -", "- - - - - - - - -", "- - - - - - - - -", "- - - - - - - - -",
       "- - - - - - - - -"},
-     "12  3             4", "*** Some numbers only were copied to clipboard ***"},
+     "12  3             4",
+     "*** Some numbers only were copied to clipboard ***"},
     {"EmptyBoardCopiesNothing",
      {"- - - - - - - - -", "- - - - - - - - -", "- - - - - - - - -", "- - - - - - - - -",
       "- - - - - - - - -", "- - - - - - - - -", "- - - - - - - - -", "- - - - - - - - -",
       "- - - - - - - - -"},
-     "", "*** Some numbers only were copied to clipboard ***"},
+     "",
+     "*** Some numbers only were copied to clipboard ***"},
 };
 
 TEST_P(CopyCases, CopiesTextsInReadingOrder) {

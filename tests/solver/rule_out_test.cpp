@@ -14,44 +14,48 @@ struct RuleOutCase {
 };
 void PrintTo(const RuleOutCase& c, std::ostream* out) { *out << c.name; }
 
-
 class RuleOutCases : public SolverTest, public ::testing::WithParamInterface<RuleOutCase> {};
 
 const RuleOutCase kRuleOutCases[] = {
     // Box 0 lists 4 only in its middle row: 4 goes from the rest of grid
     // row 1, and a cell holding 4 alone is left empty.
-    {"OneRowOfTheBox",
-     WithRows(kEmptyRows, {{1, "14 24 - 46 - - 4 - 45"}}),
+    {"OneRowOfTheBox", WithRows(kEmptyRows, {{1, "14 24 - 46 - - 4 - 45"}}),
      WithRows(kEmptyRows, {{1, "14 24 - 6 - - - - 5"}})},
     // In the centre box only (4,4) lists 4: 4 goes from its row and its
     // column outside the box, from a Fixed cell too, and (4,4) keeps it. The
     // top middle box spans two rows and columns and strikes nothing before
     // the centre box is reached.
     {"OneCellOfTheBox",
-     WithRows(kEmptyRows, {{0, "- - - - 47 - - - -"}, {1, "- - - 34 - - - - -"},
-                           {3, "- - - - - - 14 - -"}, {4, "- 4* - - 48 - - 47 -"},
-                           {7, "- - - - - 45 - - -"}, {8, "- - - - 24 - - - -"}}),
-     WithRows(kEmptyRows, {{0, "- - - - 7 - - - -"}, {1, "- - - 34 - - - - -"},
-                           {3, "- - - - - - 14 - -"}, {4, "- - - - 48 - - 7 -"},
-                           {7, "- - - - - 45 - - -"}, {8, "- - - - 2 - - - -"}})},
+     WithRows(kEmptyRows, {{0, "- - - - 47 - - - -"},
+                           {1, "- - - 34 - - - - -"},
+                           {3, "- - - - - - 14 - -"},
+                           {4, "- 4* - - 48 - - 47 -"},
+                           {7, "- - - - - 45 - - -"},
+                           {8, "- - - - 24 - - - -"}}),
+     WithRows(kEmptyRows, {{0, "- - - - 7 - - - -"},
+                           {1, "- - - 34 - - - - -"},
+                           {3, "- - - - - - 14 - -"},
+                           {4, "- - - - 48 - - 7 -"},
+                           {7, "- - - - - 45 - - -"},
+                           {8, "- - - - 2 - - - -"}})},
     {"TwoRowsAndTwoColumnsStrikeNothing",
-     WithRows(kEmptyRows, {{0, "14 - - - - 4* - - -"}, {1, "- 24 - - - - - - -"},
-                           {5, "- 4* - - - - - - -"}}),
-     WithRows(kEmptyRows, {{0, "14 - - - - 4 - - -"}, {1, "- 24 - - - - - - -"},
-                           {5, "- 4 - - - - - - -"}})},
+     WithRows(kEmptyRows,
+              {{0, "14 - - - - 4* - - -"}, {1, "- 24 - - - - - - -"}, {5, "- 4* - - - - - - -"}}),
+     WithRows(kEmptyRows,
+              {{0, "14 - - - - 4 - - -"}, {1, "- 24 - - - - - - -"}, {5, "- 4 - - - - - - -"}})},
     // The Fixed 4 of box 0 is not counted, so (1,1) holds the box's only 4.
     {"FixedCellsOfTheBoxAreNotCounted",
-     WithRows(kEmptyRows, {{0, "4* - - - - - - - -"}, {1, "- 46 - - - 47 - - -"},
-                           {6, "- 34 - - - - - - -"}}),
-     WithRows(kEmptyRows, {{0, "4 - - - - - - - -"}, {1, "- 46 - - - 7 - - -"},
-                           {6, "- 3 - - - - - - -"}})},
+     WithRows(kEmptyRows,
+              {{0, "4* - - - - - - - -"}, {1, "- 46 - - - 47 - - -"}, {6, "- 34 - - - - - - -"}}),
+     WithRows(kEmptyRows,
+              {{0, "4 - - - - - - - -"}, {1, "- 46 - - - 7 - - -"}, {6, "- 3 - - - - - - -"}})},
     // Box 0 strikes 4 from (0,3); only then does the top middle box hold its
     // 4 in one cell, (1,4), and strike it from row 1 and column 4.
     {"LaterBoxesCountOnTheTextsAsStruck",
-     WithRows(kEmptyRows, {{0, "14 24 - 34 - - - - -"}, {1, "- - - - 45 - - 47 -"},
-                           {5, "- - - - 46 - - - -"}}),
-     WithRows(kEmptyRows, {{0, "14 24 - 3 - - - - -"}, {1, "- - - - 45 - - 7 -"},
-                           {5, "- - - - 6 - - - -"}})},
+     WithRows(kEmptyRows,
+              {{0, "14 24 - 34 - - - - -"}, {1, "- - - - 45 - - 47 -"}, {5, "- - - - 46 - - - -"}}),
+     WithRows(kEmptyRows,
+              {{0, "14 24 - 3 - - - - -"}, {1, "- - - - 45 - - 7 -"}, {5, "- - - - 6 - - - -"}})},
 };
 
 TEST_P(RuleOutCases, StrikesAsOneUndoGroup) {

@@ -7,7 +7,6 @@ namespace {
 
 using SinglesTest = SolverTest;
 
-
 struct LoneCase {
   const char* name;
   std::vector<std::string> rows;
@@ -15,39 +14,40 @@ struct LoneCase {
 };
 void PrintTo(const LoneCase& c, std::ostream* out) { *out << c.name; }
 
-
 class LoneCases : public SolverTest, public ::testing::WithParamInterface<LoneCase> {};
 
 const LoneCase kLoneCases[] = {
     // 2 and 7 stand elsewhere in the box, 5 only in the cell's row and column.
     {"ReducesToTheDigitAloneInItsBoxWhateverItsRowAndColumnHold",
-     WithRows(kEmptyRows, {{0, "257 28 - - - 5 - - -"}, {1, "- 78 - - - - - - -"},
-                           {2, "27 - 28 - - - - - -"}, {5, "5 - - - - - - - -"}}),
-     WithRows(kEmptyRows, {{0, "5 28 - - - 5 - - -"}, {1, "- 78 - - - - - - -"},
-                           {2, "27 - 28 - - - - - -"}, {5, "5 - - - - - - - -"}})},
+     WithRows(kEmptyRows, {{0, "257 28 - - - 5 - - -"},
+                           {1, "- 78 - - - - - - -"},
+                           {2, "27 - 28 - - - - - -"},
+                           {5, "5 - - - - - - - -"}}),
+     WithRows(kEmptyRows, {{0, "5 28 - - - 5 - - -"},
+                           {1, "- 78 - - - - - - -"},
+                           {2, "27 - 28 - - - - - -"},
+                           {5, "5 - - - - - - - -"}})},
     {"TakesTheFirstAloneDigitInTextOrder",
-     WithRows(kEmptyRows, {{0, "72 - - - - - - - -"}, {1, "- 13 - - - - - - -"},
-                           {2, "- - 13 - - - - - -"}}),
-     WithRows(kEmptyRows, {{0, "7 - - - - - - - -"}, {1, "- 13 - - - - - - -"},
-                           {2, "- - 13 - - - - - -"}})},
+     WithRows(kEmptyRows,
+              {{0, "72 - - - - - - - -"}, {1, "- 13 - - - - - - -"}, {2, "- - 13 - - - - - -"}}),
+     WithRows(kEmptyRows,
+              {{0, "7 - - - - - - - -"}, {1, "- 13 - - - - - - -"}, {2, "- - 13 - - - - - -"}})},
     {"LeavesACellWhoseDigitsAllStandElsewhere",
      WithRows(kEmptyRows, {{0, "12 - - - - - - - -"}, {1, "- 21 - - - - - - -"}}),
      WithRows(kEmptyRows, {{0, "12 - - - - - - - -"}, {1, "- 21 - - - - - - -"}})},
     {"FixedCellsOfTheBoxHoldTheirDigit",
      WithRows(kEmptyRows, {{0, "38 - - - - - - - -"}, {1, "- 3* - - - - - - -"}}),
      WithRows(kEmptyRows, {{0, "8 - - - - - - - -"}, {1, "- 3 - - - - - - -"}})},
-    {"LaterCellsSeeTheTextsEarlierCellsLeft",
-     WithRows(kEmptyRows, {{0, "12 23 - - - - - - -"}}),
+    {"LaterCellsSeeTheTextsEarlierCellsLeft", WithRows(kEmptyRows, {{0, "12 23 - - - - - - -"}}),
      WithRows(kEmptyRows, {{0, "1 2 - - - - - - -"}})},
     // A one-digit text is the singles pass's business, alone in its box or not.
     {"LeavesOneDigitTextsAlone",
-     WithRows(kEmptyRows, {{0, "4 - - - - - - - -"}, {1, "- 56 - - - - - - -"},
-                           {2, "- - 56 - - - - - -"}}),
-     WithRows(kEmptyRows, {{0, "4 - - - - - - - -"}, {1, "- 56 - - - - - - -"},
-                           {2, "- - 56 - - - - - -"}})},
+     WithRows(kEmptyRows,
+              {{0, "4 - - - - - - - -"}, {1, "- 56 - - - - - - -"}, {2, "- - 56 - - - - - -"}}),
+     WithRows(kEmptyRows,
+              {{0, "4 - - - - - - - -"}, {1, "- 56 - - - - - - -"}, {2, "- - 56 - - - - - -"}})},
     // Nothing was filled, so the empty cells of the box list nothing.
-    {"BlankCellsHoldNothing",
-     WithRows(kEmptyRows, {{4, "- - - - 94 - - - -"}}),
+    {"BlankCellsHoldNothing", WithRows(kEmptyRows, {{4, "- - - - 94 - - - -"}}),
      WithRows(kEmptyRows, {{4, "- - - - 9 - - - -"}})},
 };
 
@@ -79,8 +79,7 @@ INSTANTIATE_TEST_SUITE_P(MarkLoneNumbers, LoneCases, ::testing::ValuesIn(kLoneCa
 
 // (0,4) holds a single 4; fixing it leaves (0,8) with 7 alone, later in board
 // order, and (0,0) with 1 alone, earlier.
-const std::vector<std::string> kChain =
-    WithRows(kEmptyRows, {{0, "14 - - - 4 - - - 47"}});
+const std::vector<std::string> kChain = WithRows(kEmptyRows, {{0, "14 - - - 4 - - - 47"}});
 
 TEST_F(SinglesTest, OneScanFixesCellsReducedLaterInBoardOrderOnly) {
   SetUpBoard(board, kChain);

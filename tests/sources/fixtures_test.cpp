@@ -50,8 +50,10 @@ TEST_F(FixtureTest, MainWeeklySitePuzzleAndSolutionPages) {
   const time_t monday = LocalMoment(2006, 4, 10, 8, 0);
   const PageReading solution = ReadSolutionPageAnswers(ReadFixture("main_weekly_solution.html"));
   const PageReading puzzle = ReadMainWeeklyPage(ReadFixture("main_weekly_puzzle.html"), monday);
-  const std::string givens = "009003002750408093001006008492605000000090000000180500513000086000050940000000700";
-  const std::string answers = "849513672756428193231976458492635817185297364367184529513749286678352941924861735";
+  const std::string givens =
+      "009003002750408093001006008492605000000090000000180500513000086000050940000000700";
+  const std::string answers =
+      "849513672756428193231976458492635817185297364367184529513749286678352941924861735";
   EXPECT_EQ(AnswersText(solution), answers);
   EXPECT_EQ(GivensText(solution), std::string(81, '0'));
   EXPECT_EQ(solution.title, std::nullopt);
@@ -81,9 +83,12 @@ TEST_F(FixtureTest, MainWeeklySitePuzzleAndSolutionPages) {
 }
 
 TEST_F(FixtureTest, SecondWeeklySiteDayFile) {
-  const PageReading reading = ReadSecondWeeklyFile(ReadFixture("second_weekly.js"), LocalMoment(2006, 4, 10, 8, 0));
-  const std::string givens = "010980000000304005836050000050040090904020060070010050040000031362000080000500704";
-  const std::string answers = "415982376729364815836157942651843297984725163273619458547298631362471589198536724";
+  const PageReading reading =
+      ReadSecondWeeklyFile(ReadFixture("second_weekly.js"), LocalMoment(2006, 4, 10, 8, 0));
+  const std::string givens =
+      "010980000000304005836050000050040090904020060070010050040000031362000080000500704";
+  const std::string answers =
+      "415982376729364815836157942651843297984725163273619458547298631362471589198536724";
   EXPECT_EQ(GivensText(reading), givens);
   EXPECT_EQ(AnswersText(reading), answers);
   EXPECT_EQ(reading.title, "Puzzle 1734, Monday");
@@ -98,8 +103,10 @@ TEST_F(FixtureTest, LevelSitePage) {
   const int32_t seltime = LevelSelectionTime(1, thursday);
   EXPECT_EQ(seltime, 1145320001);
   const PageReading reading = ReadLevelPage(ReadFixture("level.html"), thursday, seltime);
-  const std::string givens = "009183000340000900608007000002460001007005009004009006000004703000231008900000450";
-  const std::string answers = "759183264341652987628947135592468371167325849834719526286594713475231698913876452";
+  const std::string givens =
+      "009183000340000900608007000002460001007005009004009006000004703000231008900000450";
+  const std::string answers =
+      "759183264341652987628947135592468371167325849834719526286594713475231698913876452";
   EXPECT_EQ(GivensText(reading), givens);
   EXPECT_EQ(AnswersText(reading), answers);
   EXPECT_EQ(reading.title, "Sudoku 5320001, Thursday Medium");
@@ -111,8 +118,10 @@ TEST_F(FixtureTest, LevelSitePage) {
 
 TEST_F(FixtureTest, RandomSiteSolutionPage) {
   const PageReading reading = ReadRandomSolutionPage(ReadFixture("random_solution.html"));
-  const std::string givens = "001004002004006008005120003807002000009735000260000400400000720000957004000008109";
-  const std::string answers = "631584972924376518785129643857462391149735286263891457498613725312957864576248139";
+  const std::string givens =
+      "001004002004006008005120003807002000009735000260000400400000720000957004000008109";
+  const std::string answers =
+      "631584972924376518785129643857462391149735286263891457498613725312957864576248139";
   EXPECT_EQ(GivensText(reading), givens);
   EXPECT_EQ(AnswersText(reading), answers);
   EXPECT_EQ(reading.title, "Random 12345, April 10, 2006");

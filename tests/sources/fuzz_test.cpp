@@ -41,11 +41,48 @@ const char* const kFixtures[] = {"level.html", "second_weekly.js", "random_solut
 
 // Every marker the readers look for, and a few bits of cell text.
 const char* const kTokens[] = {
-    "<B>Here is the puzzle.", "<td ", "\">", "<", ">", "<!-- Sudoku engine by kovalo-sites,", "<TABLE ",
-    "<INPUT ", "</TD>", "VALUE=\"", "<INPUT NAME=ws_cheat TYPE=hidden VALUE=\"", "\"", "sPuzzleID = '",
-    " - '", "#", "iGridUnsolved= new Array(", ",", "Solution to Sudoku ", "Puzzle ", "Puzzle started ",
-    " and end", "class=\"grid\">", "<tr>", "<td class=\"", "</s", "<table", "<font", "<br>", "</font>",
-    "\r\n", "  ", " to corr", ", ", ">J<", "<td", "1", "5", "9", "0", "Apr 10, 2006", " ", "\t",
+    "<B>Here is the puzzle.",
+    "<td ",
+    "\">",
+    "<",
+    ">",
+    "<!-- Sudoku engine by kovalo-sites,",
+    "<TABLE ",
+    "<INPUT ",
+    "</TD>",
+    "VALUE=\"",
+    "<INPUT NAME=ws_cheat TYPE=hidden VALUE=\"",
+    "\"",
+    "sPuzzleID = '",
+    " - '",
+    "#",
+    "iGridUnsolved= new Array(",
+    ",",
+    "Solution to Sudoku ",
+    "Puzzle ",
+    "Puzzle started ",
+    " and end",
+    "class=\"grid\">",
+    "<tr>",
+    "<td class=\"",
+    "</s",
+    "<table",
+    "<font",
+    "<br>",
+    "</font>",
+    "\r\n",
+    "  ",
+    " to corr",
+    ", ",
+    ">J<",
+    "<td",
+    "1",
+    "5",
+    "9",
+    "0",
+    "Apr 10, 2006",
+    " ",
+    "\t",
 };
 
 std::mt19937 engine(20060410);
@@ -145,15 +182,19 @@ TEST_F(FuzzTest, TruncatedPages) {
     for (size_t length = 0; length <= page.size(); ++length) {
       // Cut where a marker begins or ends, and at every seventh byte.
       const char before = length > 0 ? page[length - 1] : '<';
-      if (length % 7 != 0 && !std::strchr("<>\",'", before) && !std::strchr("<>\",'", page[length])) continue;
+      if (length % 7 != 0 && !std::strchr("<>\",'", before) && !std::strchr("<>\",'", page[length]))
+        continue;
       const std::string_view prefix(page.data(), length);
       const std::string what = std::string(name) + " cut at " + std::to_string(length);
       ReadEverywhere(prefix, what);
       ExpectPartOf(kReaders[0].read(prefix).givens, level.givens, 0, "level givens, " + what);
-      ExpectPartOf(kReaders[0].read(prefix).answers, level.answers, kAnswerUnchanged, "level answers, " + what);
-      ExpectPartOf(kReaders[2].read(prefix).answers, random.answers, kAnswerUnchanged, "random answers, " + what);
+      ExpectPartOf(kReaders[0].read(prefix).answers, level.answers, kAnswerUnchanged,
+                   "level answers, " + what);
+      ExpectPartOf(kReaders[2].read(prefix).answers, random.answers, kAnswerUnchanged,
+                   "random answers, " + what);
       ExpectPartOf(kReaders[3].read(prefix).givens, main.givens, 0, "main weekly givens, " + what);
-      ExpectPartOf(kReaders[4].read(prefix).answers, solution.answers, kAnswerUnchanged, "solution answers, " + what);
+      ExpectPartOf(kReaders[4].read(prefix).answers, solution.answers, kAnswerUnchanged,
+                   "solution answers, " + what);
       if (HasFatalFailure()) return;
     }
   }

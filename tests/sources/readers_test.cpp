@@ -19,8 +19,10 @@ using testing::GivensText;
 using testing::LocalMoment;
 using testing::LocalZone;
 
-const std::string kPuzzle = "009183000340000900608007000002460001007005009004009006000004703000231008900000450";
-const std::string kSolution = "759183264341652987628947135592468371167325849834719526286594713475231698913876452";
+const std::string kPuzzle =
+    "009183000340000900608007000002460001007005009004009006000004703000231008900000450";
+const std::string kSolution =
+    "759183264341652987628947135592468371167325849834719526286594713475231698913876452";
 const std::string kNoGivens(81, '0');
 const std::string kNoAnswers(81, '-');
 
@@ -70,19 +72,21 @@ std::string Keep(std::string page) { return page; }
 // ---------------------------------------------------------------- level site
 
 std::string LevelPage(const std::string& givens, const std::string& answers, int cells = 81) {
-  std::string page = "<HTML><BODY><NOSCRIPT><B>Here is the puzzle.</B> Switch on scripts.</NOSCRIPT>\n"
-                     "<TABLE><TR><TD><B>Here is the puzzle.</B> Fill the squares.</TD></TR>\n"
-                     "<TR><td class=\"level\" align=\"center\">Medium puzzle for today</td></TR></TABLE>\n"
-                     "<!-- Sudoku engine by kovalo-sites, test build -->\n"
-                     "<TABLE BORDER=2><TR><TD>\n<TABLE BORDER=0>\n";
+  std::string page =
+      "<HTML><BODY><NOSCRIPT><B>Here is the puzzle.</B> Switch on scripts.</NOSCRIPT>\n"
+      "<TABLE><TR><TD><B>Here is the puzzle.</B> Fill the squares.</TD></TR>\n"
+      "<TR><td class=\"level\" align=\"center\">Medium puzzle for today</td></TR></TABLE>\n"
+      "<!-- Sudoku engine by kovalo-sites, test build -->\n"
+      "<TABLE BORDER=2><TR><TD>\n<TABLE BORDER=0>\n";
   for (int k = 0; k < cells; ++k) {
     if (k % 9 == 0) page += "<TR>";
-    page += givens[k] == '0' ? "<TD><INPUT NAME=c SIZE=1></TD>"
-                             : "<TD><INPUT NAME=c SIZE=1 VALUE=\"" + givens.substr(k, 1) + "\" READONLY></TD>";
+    page += givens[k] == '0'
+                ? "<TD><INPUT NAME=c SIZE=1></TD>"
+                : "<TD><INPUT NAME=c SIZE=1 VALUE=\"" + givens.substr(k, 1) + "\" READONLY></TD>";
     if (k % 9 == 8) page += "</TR>\n";
   }
-  page += "</TABLE>\n</TD></TR></TABLE>\n<INPUT NAME=ws_cheat TYPE=hidden VALUE=\"" + answers + "\">\n" +
-          "<INPUT NAME=ws_level TYPE=hidden VALUE=\"2\">\n</BODY></HTML>\n";
+  page += "</TABLE>\n</TD></TR></TABLE>\n<INPUT NAME=ws_cheat TYPE=hidden VALUE=\"" + answers +
+          "\">\n" + "<INPUT NAME=ws_level TYPE=hidden VALUE=\"2\">\n</BODY></HTML>\n";
   return page;
 }
 
@@ -95,10 +99,10 @@ TEST_F(ReaderTest, LevelSite) {
        "Puzzle 12, Monday", kPuzzle, kSolution},
       {"puzzle id without its end", [](std::string p) { return p + "sPuzzleID = 'Puzzle #12'"; },
        "Puzzle ???, Monday", kPuzzle, kSolution},
-      {"only the first '#' goes", [](std::string p) { return p + "sPuzzleID = '##7 - '"; }, "#7, Monday",
+      {"only the first '#' goes", [](std::string p) { return p + "sPuzzleID = '##7 - '"; },
+       "#7, Monday", kPuzzle, kSolution},
+      {"empty puzzle id", [](std::string p) { return p + "sPuzzleID = ' - '"; }, ", Monday",
        kPuzzle, kSolution},
-      {"empty puzzle id", [](std::string p) { return p + "sPuzzleID = ' - '"; }, ", Monday", kPuzzle,
-       kSolution},
       {"only one 'Here is the puzzle.'",
        [](std::string p) { return Replaced(p, "<NOSCRIPT><B>Here is the puzzle.", "<NOSCRIPT>"); },
        std::nullopt, kPuzzle, kSolution},
@@ -125,15 +129,19 @@ TEST_F(ReaderTest, LevelSite) {
        },
        heading, kNoGivens, kSolution},
       {"credit comment missing",
-       [](std::string p) { return Replaced(p, "<!-- Sudoku engine by kovalo-sites,", "<!-- engine"); },
+       [](std::string p) {
+         return Replaced(p, "<!-- Sudoku engine by kovalo-sites,", "<!-- engine");
+       },
        heading, kNoGivens, kSolution},
       {"credit comment of another host",
-       [](std::string p) { return Replaced(p, "kovalo-sites,", "other-sites,"); }, heading, kNoGivens,
+       [](std::string p) { return Replaced(p, "kovalo-sites,", "other-sites,"); }, heading,
+       kNoGivens, kSolution},
+      {"first table missing",
+       [](std::string p) { return Replaced(p, "<TABLE BORDER=2>", "<DIV>"); }, heading, kNoGivens,
        kSolution},
-      {"first table missing", [](std::string p) { return Replaced(p, "<TABLE BORDER=2>", "<DIV>"); },
-       heading, kNoGivens, kSolution},
-      {"second table missing", [](std::string p) { return Replaced(p, "<TABLE BORDER=0>", "<DIV>"); },
-       heading, kNoGivens, kSolution},
+      {"second table missing",
+       [](std::string p) { return Replaced(p, "<TABLE BORDER=0>", "<DIV>"); }, heading, kNoGivens,
+       kSolution},
       {"cells closed in lower case",
        [](std::string p) {
          size_t at;
@@ -148,18 +156,22 @@ TEST_F(ReaderTest, LevelSite) {
        heading, "000083000340000900608007000002460001007005009004009006000004703000231008900000450",
        kSolution},
       {"five-digit answer string",
-       [](std::string p) { return Replaced(p, "VALUE=\"" + kSolution, "VALUE=\"75918"); }, heading, kPuzzle,
-       "75918" + std::string(76, '-')},
+       [](std::string p) { return Replaced(p, "VALUE=\"" + kSolution, "VALUE=\"75918"); }, heading,
+       kPuzzle, "75918" + std::string(76, '-')},
       {"zeros in the answer string leave those answers",
        [](std::string p) { return Replaced(p, "VALUE=\"" + kSolution, "VALUE=\"7a018"); }, heading,
        kPuzzle, "7--18" + std::string(76, '-')},
       {"answer string without its closing quote",
-       [](std::string p) { return p.substr(0, p.find(kSolution) + 20); }, heading, kPuzzle, kNoAnswers},
+       [](std::string p) { return p.substr(0, p.find(kSolution) + 20); }, heading, kPuzzle,
+       kNoAnswers},
       {"answer field missing",
-       [](std::string p) { return Replaced(p, "NAME=ws_cheat", "NAME=ws_hint") + "sPuzzleID = 'Puzzle 9 - '"; },
+       [](std::string p) {
+         return Replaced(p, "NAME=ws_cheat", "NAME=ws_hint") + "sPuzzleID = 'Puzzle 9 - '";
+       },
        "Puzzle 9, Monday", kPuzzle, kNoAnswers},
   };
-  for (const Case& c : cases) ExpectReading(c, ReadLevelPage(c.edit(LevelPage(kPuzzle, kSolution)), monday_, 1145320001));
+  for (const Case& c : cases)
+    ExpectReading(c, ReadLevelPage(c.edit(LevelPage(kPuzzle, kSolution)), monday_, 1145320001));
 }
 
 TEST_F(ReaderTest, LevelSiteShortGridSwallowsTheAnswerField) {
@@ -182,7 +194,8 @@ TEST_F(ReaderTest, LevelSiteTitleTakesTheSelectionTimeModuloTenMillion) {
       {-192635180, LocalMoment(2006, 4, 16, 9, 0), "Sudoku -2635180, Sunday Medium"},
       {7, monday_, "Sudoku 7, Monday Medium"},
   };
-  for (const Row& row : rows) EXPECT_EQ(ReadLevelPage(page, row.target, row.seltime).title, row.title);
+  for (const Row& row : rows)
+    EXPECT_EQ(ReadLevelPage(page, row.target, row.seltime).title, row.title);
 }
 
 // ---------------------------------------------------------------- second weekly site
@@ -208,13 +221,13 @@ TEST_F(ReaderTest, SecondWeeklySite) {
       // after the 81st comma.
       {"whole file", Keep, title, kPuzzle, kSolution},
       {"grid marker missing: the answers walk the file from its start",
-       [](std::string p) { return Replaced(p, "iGridUnsolved= new Array(", "iGrid = new Array("); }, title,
-       kNoGivens, "0" + kPuzzle.substr(1)},
+       [](std::string p) { return Replaced(p, "iGridUnsolved= new Array(", "iGrid = new Array("); },
+       title, kNoGivens, "0" + kPuzzle.substr(1)},
       {"puzzle id missing", [](std::string p) { return Replaced(p, "sPuzzleID = '", "sId = '"); },
        std::nullopt, kPuzzle, kSolution},
       {"puzzle id without its end",
-       [](std::string p) { return Replaced(p, "Puzzle #1734 - '", "Puzzle #1734'"); }, "Puzzle ???, Monday",
-       kPuzzle, kSolution},
+       [](std::string p) { return Replaced(p, "Puzzle #1734 - '", "Puzzle #1734'"); },
+       "Puzzle ???, Monday", kPuzzle, kSolution},
       {"a comma after the lists moves the id walk past it",
        [](std::string p) { return Replaced(p, ");\n", ");\nvar a = 1, b = 2;\n"); }, title, kPuzzle,
        kSolution},
@@ -257,8 +270,8 @@ TEST_F(ReaderTest, SecondWeeklySiteShortLists) {
 
 // Givens in bold, the solved digits in spans.
 std::string RandomPage(const std::string& start, int cells = 81) {
-  std::string page = "<html><body><h1>Solution to Sudoku Puzzle 12345</h1>\n<p>Puzzle started " + start +
-                     " and ended later.</p>\n<table class=\"grid\">\n";
+  std::string page = "<html><body><h1>Solution to Sudoku Puzzle 12345</h1>\n<p>Puzzle started " +
+                     start + " and ended later.</p>\n<table class=\"grid\">\n";
   for (int k = 0; k < cells; ++k) {
     if (k % 9 == 0) page += "<tr>";
     const std::string digit = kSolution.substr(k, 1);
@@ -276,17 +289,19 @@ TEST_F(ReaderTest, RandomSite) {
   const Case cases[] = {
       {"whole page", Keep, title, kPuzzle, kSolution, ReaderOutcome::Done, date},
       {"not a solution page",
-       [](std::string p) { return Replaced(p, "Solution to Sudoku ", "Solution of Sudoku "); }, std::nullopt,
-       kNoGivens, kNoAnswers, failed},
+       [](std::string p) { return Replaced(p, "Solution to Sudoku ", "Solution of Sudoku "); },
+       std::nullopt, kNoGivens, kNoAnswers, failed},
       {"no 'Puzzle ' in the heading: the start line's is taken",
-       [](std::string p) { return Replaced(p, "Sudoku Puzzle 12345", "Sudoku 12345"); }, std::nullopt, kPuzzle,
-       kSolution},
+       [](std::string p) { return Replaced(p, "Sudoku Puzzle 12345", "Sudoku 12345"); },
+       std::nullopt, kPuzzle, kSolution},
       {"start line missing", [](std::string p) { return Replaced(p, "Puzzle started ", "Begun "); },
        std::nullopt, kPuzzle, kSolution},
-      {"end of the start text missing", [](std::string p) { return Replaced(p, " and ended", " ended"); },
-       std::nullopt, kPuzzle, kSolution},
-      {"grid marker missing", [](std::string p) { return Replaced(p, "class=\"grid\">", "class=grid>"); },
-       title, kNoGivens, kNoAnswers, ReaderOutcome::Done, date},
+      {"end of the start text missing",
+       [](std::string p) { return Replaced(p, " and ended", " ended"); }, std::nullopt, kPuzzle,
+       kSolution},
+      {"grid marker missing",
+       [](std::string p) { return Replaced(p, "class=\"grid\">", "class=grid>"); }, title,
+       kNoGivens, kNoAnswers, ReaderOutcome::Done, date},
       {"no row after the grid marker",
        [](std::string p) {
          size_t at;
@@ -295,12 +310,14 @@ TEST_F(ReaderTest, RandomSite) {
        },
        title, kNoGivens, kNoAnswers, ReaderOutcome::Done, date},
       {"a digit without an inner tag is skipped",
-       [](std::string p) { return Replaced(p, "<td class=\"g\"><b>9</b></td>", "<td class=\"g\">9</td>"); },
+       [](std::string p) {
+         return Replaced(p, "<td class=\"g\"><b>9</b></td>", "<td class=\"g\">9</td>");
+       },
        title, "000183000340000900608007000002460001007005009004009006000004703000231008900000450",
-       "75-" + kSolution.substr(3),
-       ReaderOutcome::Done, date},
+       "75-" + kSolution.substr(3), ReaderOutcome::Done, date},
   };
-  for (const Case& c : cases) ExpectReading(c, ReadRandomSolutionPage(c.edit(RandomPage("Apr 10, 2006"))));
+  for (const Case& c : cases)
+    ExpectReading(c, ReadRandomSolutionPage(c.edit(RandomPage("Apr 10, 2006"))));
 }
 
 TEST_F(ReaderTest, RandomSiteShortGridFailsKeepingWhatWasRead) {
@@ -334,7 +351,7 @@ TEST_F(ReaderTest, RandomSiteSpanRule) {
       {"<b>&nbsp;</b>", 0, kAnswerUnchanged},
       {"<b>57</b>", 5, 5},
       {"<b>5</", 5, 5},  // the page ends two characters after the digit
-      {"<b>5", 5, 5},     // and right after it
+      {"<b>5", 5, 5},    // and right after it
   };
   for (const Row& row : rows) {
     std::string page = "Solution to Sudoku Puzzle 1<table class=\"grid\"><tr>";
@@ -382,14 +399,16 @@ TEST_F(ReaderTest, RandomSiteDateForms) {
 
 std::string MainWeeklyPage(const std::string& heading, const std::string& givens, int cells = 81) {
   std::string page =
-      "<html><body>\r\n<table width=\"100%\"><tr><td><font size=\"1\"><a href=\"daily.asp\">Today</a></font>"
+      "<html><body>\r\n<table width=\"100%\"><tr><td><font size=\"1\"><a "
+      "href=\"daily.asp\">Today</a></font>"
       "</td></tr>\r\n<tr><td><font face=\"Arial\" size=\"4\">" +
       heading + "<font size=\"1\">Solution</font></td></tr></table>\r\n" +
       "<table class=\"puzzle\"><tr><th>A</th><th>B</th><th>C</th><th>D</th><th>E</th><th>F</th>"
       "<th>G</th><th>H</th><th>J</th></tr>\r\n";
   for (int k = 0; k < cells; ++k) {
     if (k % 9 == 0) page += "<tr>";
-    page += givens[k] == '0' ? "<td class=\"open\">&nbsp;</td>" : "<td class=\"given\">" + givens.substr(k, 1) + "</td>";
+    page += givens[k] == '0' ? "<td class=\"open\">&nbsp;</td>"
+                             : "<td class=\"given\">" + givens.substr(k, 1) + "</td>";
     if (k % 9 == 8) page += "</tr>\r\n";
   }
   return page + "</table></body></html>\r\n";
@@ -402,21 +421,24 @@ TEST_F(ReaderTest, MainWeeklySite) {
   const Case cases[] = {
       {"whole page", Keep, title, kPuzzle, kNoAnswers},
       {"first table missing: the grid's table is taken, and has no font",
-       [](std::string p) { return Replaced(p, "<table width", "<div width"); }, std::nullopt, kPuzzle,
-       kNoAnswers},
-      {"one font before the heading", [](std::string p) { return Replaced(p, "<font size=\"1\"><a", "<a"); },
-       std::nullopt, kPuzzle, kNoAnswers},
-      {"heading not closed by a font", [](std::string p) { return Replaced(p, "<font size=\"1\">Sol", "Sol"); },
-       std::nullopt, kPuzzle, kNoAnswers},
-      {"grid marker missing", [](std::string p) { return Replaced(p, ">J<", ">I<"); }, title, kNoGivens,
-       kNoAnswers},
+       [](std::string p) { return Replaced(p, "<table width", "<div width"); }, std::nullopt,
+       kPuzzle, kNoAnswers},
+      {"one font before the heading",
+       [](std::string p) { return Replaced(p, "<font size=\"1\"><a", "<a"); }, std::nullopt,
+       kPuzzle, kNoAnswers},
+      {"heading not closed by a font",
+       [](std::string p) { return Replaced(p, "<font size=\"1\">Sol", "Sol"); }, std::nullopt,
+       kPuzzle, kNoAnswers},
+      {"grid marker missing", [](std::string p) { return Replaced(p, ">J<", ">I<"); }, title,
+       kNoGivens, kNoAnswers},
       {"no row after the grid marker",
-       [](std::string p) { return p.substr(0, p.find(">J<")) + ">J</th></table>"; }, title, kNoGivens,
-       kNoAnswers},
-      {"last cell tag cut off", [](std::string p) { return p.substr(0, p.rfind("<td") + 5); }, title,
-       kPuzzle.substr(0, 80) + "0", kNoAnswers, ReaderOutcome::Failed},
+       [](std::string p) { return p.substr(0, p.find(">J<")) + ">J</th></table>"; }, title,
+       kNoGivens, kNoAnswers},
+      {"last cell tag cut off", [](std::string p) { return p.substr(0, p.rfind("<td") + 5); },
+       title, kPuzzle.substr(0, 80) + "0", kNoAnswers, ReaderOutcome::Failed},
   };
-  for (const Case& c : cases) ExpectReading(c, ReadMainWeeklyPage(c.edit(MainWeeklyPage(kHeading, kPuzzle)), monday_));
+  for (const Case& c : cases)
+    ExpectReading(c, ReadMainWeeklyPage(c.edit(MainWeeklyPage(kHeading, kPuzzle)), monday_));
 }
 
 TEST_F(ReaderTest, MainWeeklySiteShortGridFailsWithTheGivensPlacedSoFar) {
@@ -433,7 +455,8 @@ TEST_F(ReaderTest, MainWeeklySiteHeadings) {
   } rows[] = {
       {"Sudoku 123<br>Monday, 10 April  2006", "Sudoku 123 Monday, Monday 10 April 2006"},
       {"  Daily 1734 </font>  ", "Daily 1734 - Monday"},
-      {"Daily 1734, 10 April 2006 click a square to correct it", "Daily 1734, Monday 10 April 2006 click a square"},
+      {"Daily 1734, 10 April 2006 click a square to correct it",
+       "Daily 1734, Monday 10 April 2006 click a square"},
       {"\tDaily, X\t\r\n", "Daily, Monday X"},
       {"A,B", "A,B - Monday"},
       {"", " - Monday"},
@@ -450,22 +473,26 @@ TEST_F(ReaderTest, MainWeeklySiteHeadings) {
         << "«" << row.heading << "»";
   }
   // The weekday is the target's.
-  EXPECT_EQ(ReadMainWeeklyPage(MainWeeklyPage(kHeading, kPuzzle), LocalMoment(2006, 4, 12, 9, 0)).title,
-            "Daily 1734, Wendsday 10 April 2006");
+  EXPECT_EQ(
+      ReadMainWeeklyPage(MainWeeklyPage(kHeading, kPuzzle), LocalMoment(2006, 4, 12, 9, 0)).title,
+      "Daily 1734, Wendsday 10 April 2006");
 }
 
 TEST_F(ReaderTest, SolutionPageAnswers) {
   const Case cases[] = {
       {"whole page", Keep, std::nullopt, kNoGivens, kSolution},
       {"blank cells leave their answers",
-       [](std::string p) { return Replaced(p, "<td class=\"given\">7</td>", "<td class=\"open\">&nbsp;</td>"); },
+       [](std::string p) {
+         return Replaced(p, "<td class=\"given\">7</td>", "<td class=\"open\">&nbsp;</td>");
+       },
        std::nullopt, kNoGivens, "-" + kSolution.substr(1)},
-      {"grid marker missing", [](std::string p) { return Replaced(p, ">J<", ">I<"); }, std::nullopt, kNoGivens,
-       kNoAnswers},
+      {"grid marker missing", [](std::string p) { return Replaced(p, ">J<", ">I<"); }, std::nullopt,
+       kNoGivens, kNoAnswers},
       {"short grid", [](std::string) { return MainWeeklyPage(kHeading, kSolution, 21); },
        std::nullopt, kNoGivens, FirstCells(kSolution, 21, '-')},
   };
-  for (const Case& c : cases) ExpectReading(c, ReadSolutionPageAnswers(c.edit(MainWeeklyPage(kHeading, kSolution))));
+  for (const Case& c : cases)
+    ExpectReading(c, ReadSolutionPageAnswers(c.edit(MainWeeklyPage(kHeading, kSolution))));
 }
 
 // ---------------------------------------------------------------- applying
@@ -474,7 +501,7 @@ TEST_F(ReaderTest, ApplyingPutsTitleDateGivensAndAnswersInPlace) {
   testing::FakeScreen screen;
   Board board(screen);
   screen.title = "Downloading From Website";
-  board.AtGrid(0, 1).text = "12";       // a cell the reading leaves alone
+  board.AtGrid(0, 1).text = "12";  // a cell the reading leaves alone
   board.AtGrid(0, 1).status = Shared;
   board.AtGrid(0, 1).answer = 7;
   board.AtGrid(8, 8).answer = 6;
@@ -483,8 +510,8 @@ TEST_F(ReaderTest, ApplyingPutsTitleDateGivensAndAnswersInPlace) {
   PageReading reading;
   reading.title = "Puzzle 12, Monday";
   reading.date = "4 10 2006";
-  reading.givens[2] = 9;   // row 0, column 2
-  reading.givens[9] = 3;   // row 1, column 0
+  reading.givens[2] = 9;  // row 0, column 2
+  reading.givens[9] = 3;  // row 1, column 0
   reading.answers[9] = 3;
   reading.answers[80] = 0;  // the second weekly site writes zeros too
   std::string date = "1 1 2000";
@@ -518,7 +545,8 @@ TEST_F(ReaderTest, SolutionAnswersThenThePuzzlePageAsTheWorkerAppliesThem) {
   ApplyReading(ReadSolutionPageAnswers(MainWeeklyPage(kHeading, kSolution)), board, date);
   ApplyReading(ReadMainWeeklyPage(MainWeeklyPage(kHeading, kPuzzle), monday_), board, date);
   std::string answers;
-  for (int k = 0; k < 81; ++k) answers += static_cast<char>('0' + board.AtGrid(k / 9, k % 9).answer);
+  for (int k = 0; k < 81; ++k)
+    answers += static_cast<char>('0' + board.AtGrid(k / 9, k % 9).answer);
   EXPECT_EQ(answers, kSolution);
   EXPECT_EQ(testing::GridOf(board), [] {
     std::string grid = kPuzzle;

@@ -26,12 +26,18 @@ TEST(SiteBase, EachRadioStoresItsStateTimesItsConstant) {
     bool checked;
     std::optional<int32_t> base;
   } rows[] = {
-      {IDC_SECOND_WEEKLY, true, 1000000}, {IDC_SECOND_WEEKLY, false, 0},
-      {IDC_EASY, true, 2000000},          {IDC_EASY, false, 0},
-      {IDC_MEDIUM, true, 2010000},        {IDC_HARD, true, 2020000},
-      {IDC_EVIL, true, 2030000},          {IDC_EVIL, false, 0},
-      {IDC_NORMAL, true, 0},              {IDC_NORMAL, false, 0},
-      {IDC_MONDAY, true, std::nullopt},   {IDC_RANDOM, true, std::nullopt},
+      {IDC_SECOND_WEEKLY, true, 1000000},
+      {IDC_SECOND_WEEKLY, false, 0},
+      {IDC_EASY, true, 2000000},
+      {IDC_EASY, false, 0},
+      {IDC_MEDIUM, true, 2010000},
+      {IDC_HARD, true, 2020000},
+      {IDC_EVIL, true, 2030000},
+      {IDC_EVIL, false, 0},
+      {IDC_NORMAL, true, 0},
+      {IDC_NORMAL, false, 0},
+      {IDC_MONDAY, true, std::nullopt},
+      {IDC_RANDOM, true, std::nullopt},
   };
   for (const Row& row : rows)
     EXPECT_EQ(SiteBaseForRadio(row.id, row.checked), row.base)
@@ -74,7 +80,8 @@ TEST(PuzzleRequest, DecodingByRanges) {
       {INT32_MIN, std::nullopt},
       {INT32_MAX, std::nullopt},
   };
-  for (const Row& row : rows) EXPECT_EQ(DecodePuzzleRequest(row.request), row.decoded) << row.request;
+  for (const Row& row : rows)
+    EXPECT_EQ(DecodePuzzleRequest(row.request), row.decoded) << row.request;
 }
 
 TEST(PuzzleRequest, EveryButtonOnEverySiteDecodesBackToItself) {
@@ -82,9 +89,10 @@ TEST(PuzzleRequest, EveryButtonOnEverySiteDecodesBackToItself) {
     int id;
     PuzzleSite site;
     int level;
-  } radios[] = {{IDC_NORMAL, PuzzleSite::MainWeekly, 0}, {IDC_SECOND_WEEKLY, PuzzleSite::SecondWeekly, 0},
-                {IDC_EASY, PuzzleSite::Level, 0},        {IDC_MEDIUM, PuzzleSite::Level, 1},
-                {IDC_HARD, PuzzleSite::Level, 2},        {IDC_EVIL, PuzzleSite::Level, 3}};
+  } radios[] = {
+      {IDC_NORMAL, PuzzleSite::MainWeekly, 0}, {IDC_SECOND_WEEKLY, PuzzleSite::SecondWeekly, 0},
+      {IDC_EASY, PuzzleSite::Level, 0},        {IDC_MEDIUM, PuzzleSite::Level, 1},
+      {IDC_HARD, PuzzleSite::Level, 2},        {IDC_EVIL, PuzzleSite::Level, 3}};
   for (const Radio& radio : radios) {
     for (int weekday = 0; weekday < 7; ++weekday) {
       const int32_t request = WeekdayRequest(*SiteBaseForRadio(radio.id, true), weekday);
@@ -188,13 +196,13 @@ TEST(PuzzleDay, EachWeekdayAcrossDaylightSavingAndYearEnd) {
     const char* name;
     Ymd firstDay;  // seven days from here
   } weeks[] = {
-      {"Europe/Berlin", {2024, 3, 28}},     // clocks forward on Sunday 31 March
-      {"Europe/Berlin", {2024, 10, 24}},    // clocks back on Sunday 27 October
-      {"Europe/Berlin", {2024, 12, 28}},    // the year's end
-      {"America/New_York", {2024, 3, 8}},   // forward on Sunday 10 March
-      {"America/New_York", {2024, 11, 1}},  // back on Sunday 3 November
-      {"Australia/Sydney", {2024, 4, 5}},   // back on Sunday 7 April
-      {"Australia/Sydney", {2024, 12, 29}}, // year's end in summer time
+      {"Europe/Berlin", {2024, 3, 28}},               // clocks forward on Sunday 31 March
+      {"Europe/Berlin", {2024, 10, 24}},              // clocks back on Sunday 27 October
+      {"Europe/Berlin", {2024, 12, 28}},              // the year's end
+      {"America/New_York", {2024, 3, 8}},             // forward on Sunday 10 March
+      {"America/New_York", {2024, 11, 1}},            // back on Sunday 3 November
+      {"Australia/Sydney", {2024, 4, 5}},             // back on Sunday 7 April
+      {"Australia/Sydney", {2024, 12, 29}},           // year's end in summer time
       {"CET-1CEST,M3.5.0,M10.5.0/3", {2025, 3, 27}},  // a rule written out, no zone file
   };
   const int clocks[][2] = {{0, 15}, {0, 59}, {2, 30}, {12, 0}, {23, 30}, {23, 59}};
@@ -204,7 +212,7 @@ TEST(PuzzleDay, EachWeekdayAcrossDaylightSavingAndYearEnd) {
     for (int n = 0; n < 7; ++n, today = DayAfter(today)) {
       for (const auto& clock : clocks) {
         const time_t now = LocalMoment(today.year, today.month, today.day, clock[0], clock[1]);
-        struct tm nowFields{};
+        struct tm nowFields {};
         localtime_r(&now, &nowFields);
         const Ymd nowDate{nowFields.tm_year + 1900, nowFields.tm_mon + 1, nowFields.tm_mday};
         for (int button = 0; button < 7; ++button) {
@@ -213,8 +221,10 @@ TEST(PuzzleDay, EachWeekdayAcrossDaylightSavingAndYearEnd) {
           while (WeekdayOf(expected) != (button + 1) % 7) expected = DayBefore(expected), ++back;
           const PuzzleDay day = PuzzleDayOf(button, now);
           const std::string where = std::string(week.name) + ", button " + std::to_string(button) +
-                                    " at " + LocalClock(now) + " on " + DateText({nowDate.year, nowDate.month, nowDate.day, 0});
-          EXPECT_EQ(DateText(day.date), DateText({expected.year, expected.month, expected.day, 0})) << where;
+                                    " at " + LocalClock(now) + " on " +
+                                    DateText({nowDate.year, nowDate.month, nowDate.day, 0});
+          EXPECT_EQ(DateText(day.date), DateText({expected.year, expected.month, expected.day, 0}))
+              << where;
           EXPECT_EQ(day.date.weekday, (button + 1) % 7) << where;
           EXPECT_EQ(day.daysBack, back) << where;
           EXPECT_LE(day.target, now) << where << ": never a future moment";
@@ -262,7 +272,8 @@ TEST(PuzzleDay, ShortAndLongDaysKeepTheButtonsWeekday) {
 }
 
 TEST(NameTables, WeekdaysAsTitlesSpellThemAndMonthAbbreviations) {
-  const char* weekdays[] = {"Sunday", "Monday", "Tuesday", "Wendsday", "Thursday", "Friday", "Saturday"};
+  const char* weekdays[] = {"Sunday",   "Monday", "Tuesday", "Wendsday",
+                            "Thursday", "Friday", "Saturday"};
   for (int w = 0; w < 7; ++w) EXPECT_STREQ(WeekdayName(w), weekdays[w]) << w;
   EXPECT_STREQ(WeekdayName(-1), "");
   EXPECT_STREQ(WeekdayName(7), "");
@@ -308,8 +319,8 @@ TEST(SelectionTime, CountsWholeDaysFromTenthOfApril2006) {
       {1, {2100, 1, 1}, 12, 0, 0, -192693695},
   };
   for (const Row& row : rows) {
-    const time_t target =
-        LocalMoment(row.target.year, row.target.month, row.target.day, row.hour, row.minute, row.second);
+    const time_t target = LocalMoment(row.target.year, row.target.month, row.target.day, row.hour,
+                                      row.minute, row.second);
     EXPECT_EQ(LevelSelectionTime(row.level, target), row.seltime)
         << "level " << row.level << " on " << row.target.month << " " << row.target.day << " "
         << row.target.year;
@@ -333,7 +344,8 @@ TEST(SelectionTime, UnknownLevelGivesZero) {
 
 // ---------------------------------------------------------------- addresses
 
-const SiteAddresses kDefaults = SiteAddressesFrom([](const char*) -> const char* { return nullptr; });
+const SiteAddresses kDefaults =
+    SiteAddressesFrom([](const char*) -> const char* { return nullptr; });
 
 TEST(Addresses, EveryPageOfEverySite) {
   const LocalDate april10{2006, 4, 10, 1};
@@ -347,8 +359,10 @@ TEST(Addresses, EveryPageOfEverySite) {
        "http://127.0.0.1:8642/main/DailySudoku.asp?day=05/01/2007"},
       {MainWeeklySolutionAddress(kDefaults, april10),
        "http://127.0.0.1:8642/main/DailySudoku.asp?solution=please&day=10/04/2006"},
-      {SecondWeeklyAddress(kDefaults, april10), "http://127.0.0.1:8642/second/DayFiles\\10-4-2006.js"},
-      {SecondWeeklyAddress(kDefaults, january5), "http://127.0.0.1:8642/second/DayFiles\\5-1-2007.js"},
+      {SecondWeeklyAddress(kDefaults, april10),
+       "http://127.0.0.1:8642/second/DayFiles\\10-4-2006.js"},
+      {SecondWeeklyAddress(kDefaults, january5),
+       "http://127.0.0.1:8642/second/DayFiles\\5-1-2007.js"},
       {LevelAddress(kDefaults, 0, 1145378516),
        "http://127.0.0.1:8642/level/sudoku/?&ws_level=1&ws_seltime=1145378516"},
       {LevelAddress(kDefaults, 3, -192635180),
@@ -365,14 +379,18 @@ TEST(Addresses, BasesComeFromTheEnvironmentOrTheBundledService) {
     const char* level;
     SiteAddresses expected;
   } rows[] = {
-      {nullptr, nullptr,
-       {"http://127.0.0.1:8642/main/", "http://127.0.0.1:8642/second/", "http://127.0.0.1:8642/level/",
-        "http://127.0.0.1:8642/random/"}},
-      {"https://daily.example.org/", "http://levels.example.org:8080/sites/level",
+      {nullptr,
+       nullptr,
+       {"http://127.0.0.1:8642/main/", "http://127.0.0.1:8642/second/",
+        "http://127.0.0.1:8642/level/", "http://127.0.0.1:8642/random/"}},
+      {"https://daily.example.org/",
+       "http://levels.example.org:8080/sites/level",
        {"https://daily.example.org/", "http://127.0.0.1:8642/second/",
         "http://levels.example.org:8080/sites/level/", "http://127.0.0.1:8642/random/"}},
-      {"", "", {"http://127.0.0.1:8642/main/", "http://127.0.0.1:8642/second/",
-                "http://127.0.0.1:8642/level/", "http://127.0.0.1:8642/random/"}},
+      {"",
+       "",
+       {"http://127.0.0.1:8642/main/", "http://127.0.0.1:8642/second/",
+        "http://127.0.0.1:8642/level/", "http://127.0.0.1:8642/random/"}},
   };
   for (const Row& row : rows) {
     const SiteAddresses sites = SiteAddressesFrom([&](const char* name) -> const char* {
@@ -418,7 +436,8 @@ TEST(Website, TheTitlesFirstSevenCharactersChooseTheSite) {
       {"RANDOM 12345, x", "http://127.0.0.1:8642/main/daily.asp"},
       {"", "http://127.0.0.1:8642/main/daily.asp"},
   };
-  for (const Row& row : rows) EXPECT_EQ(WebsiteAddress(kDefaults, row.title), row.address) << row.title;
+  for (const Row& row : rows)
+    EXPECT_EQ(WebsiteAddress(kDefaults, row.title), row.address) << row.title;
 }
 
 // ---------------------------------------------------------------- plan
@@ -432,7 +451,8 @@ TEST(Plan, WednesdayOnMediumFetchesTheLevelPageOfTheLastWednesday) {
   EXPECT_EQ(plan->dateText, "4 19 2006");
   EXPECT_EQ(plan->target, now - 86400);
   EXPECT_EQ(plan->selectionTime, 1144456001 + 9 * 86400);
-  EXPECT_EQ(plan->pageAddress, "http://127.0.0.1:8642/level/sudoku/?&ws_level=2&ws_seltime=1145233601");
+  EXPECT_EQ(plan->pageAddress,
+            "http://127.0.0.1:8642/level/sudoku/?&ws_level=2&ws_seltime=1145233601");
   EXPECT_EQ(plan->solutionAddress, "");
 }
 
@@ -450,8 +470,10 @@ TEST(Plan, EachSiteGetsItsAddressesAndDate) {
       {6, "4 9 2006", "http://127.0.0.1:8642/main/DailySudoku.asp?solution=please&day=09/04/2006",
        "http://127.0.0.1:8642/main/DailySudoku.asp?day=09/04/2006"},
       {1000001, "4 4 2006", "", "http://127.0.0.1:8642/second/DayFiles\\4-4-2006.js"},
-      {2000000, "4 10 2006", "", "http://127.0.0.1:8642/level/sudoku/?&ws_level=1&ws_seltime=1144514516"},
-      {2030005, "4 8 2006", "", "http://127.0.0.1:8642/level/sudoku/?&ws_level=4&ws_seltime=1144341671"},
+      {2000000, "4 10 2006", "",
+       "http://127.0.0.1:8642/level/sudoku/?&ws_level=1&ws_seltime=1144514516"},
+      {2030005, "4 8 2006", "",
+       "http://127.0.0.1:8642/level/sudoku/?&ws_level=4&ws_seltime=1144341671"},
       {12345, "4 10 2006", "", "http://127.0.0.1:8642/random/solution.php?id=12345"},
   };
   for (const Row& row : rows) {

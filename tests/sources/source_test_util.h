@@ -40,7 +40,7 @@ class LocalZone {
 
 // "HH:MM" of a moment in local time.
 inline std::string LocalClock(time_t moment) {
-  struct tm fields{};
+  struct tm fields {};
   localtime_r(&moment, &fields);
   char text[16];
   std::snprintf(text, sizeof text, "%02d:%02d", fields.tm_hour, fields.tm_min);

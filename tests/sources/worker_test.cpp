@@ -114,8 +114,8 @@ TEST_F(WorkerTest, LevelSitePuzzleIsPlacedAndLocked) {
   Run(WeekdayRequest(2010000, 3), now, Serve({{"http://level/", ReadFixture("level.html")}}));
   ASSERT_EQ(fetched.size(), 1u);
   EXPECT_EQ(fetched[0], "http://level/sudoku/?&ws_level=2&ws_seltime=1145320001");
-  ExpectLockedPuzzle(window,
-                     "009183000340000900608007000002460001007005009004009006000004703000231008900000450");
+  ExpectLockedPuzzle(
+      window, "009183000340000900608007000002460001007005009004009006000004703000231008900000450");
   EXPECT_EQ(window.screen.title, "Sudoku 5320001, Thursday Medium");
   EXPECT_EQ(window.date, "4 20 2006");
   EXPECT_EQ(window.theBoard.AtGrid(0, 0).answer, 7);
@@ -125,13 +125,14 @@ TEST_F(WorkerTest, LevelSitePuzzleIsPlacedAndLocked) {
 TEST_F(WorkerTest, MainWeeklySiteTakesAnswersFromTheSolutionPageFirst) {
   const time_t now = LocalMoment(2006, 4, 10, 8, 0);  // a Monday
   Run(WeekdayRequest(0, 0), now,
-      Serve({{"http://main/DailySudoku.asp?solution=please", ReadFixture("main_weekly_solution.html")},
+      Serve({{"http://main/DailySudoku.asp?solution=please",
+              ReadFixture("main_weekly_solution.html")},
              {"http://main/DailySudoku.asp?day=", ReadFixture("main_weekly_puzzle.html")}}));
-  EXPECT_EQ(fetched, (std::vector<std::string>{
-                         "http://main/DailySudoku.asp?solution=please&day=10/04/2006",
-                         "http://main/DailySudoku.asp?day=10/04/2006"}));
-  ExpectLockedPuzzle(window,
-                     "009003002750408093001006008492605000000090000000180500513000086000050940000000700");
+  EXPECT_EQ(fetched,
+            (std::vector<std::string>{"http://main/DailySudoku.asp?solution=please&day=10/04/2006",
+                                      "http://main/DailySudoku.asp?day=10/04/2006"}));
+  ExpectLockedPuzzle(
+      window, "009003002750408093001006008492605000000090000000180500513000086000050940000000700");
   EXPECT_EQ(window.screen.title, "Daily 1734, Monday 10 April 2006");
   EXPECT_EQ(window.theBoard.AtGrid(8, 8).answer, 5);
 }
@@ -189,7 +190,8 @@ TEST_F(WorkerTest, MainWeeklyPageCutShortFailsAndEmptiesTheBoard) {
   ASSERT_NE(grid, std::string::npos);
   page = page.substr(0, page.find("<tr>", page.find("<tr>", page.find("<tr>", grid) + 4) + 4));
   Run(WeekdayRequest(0, 0), LocalMoment(2006, 4, 10, 8, 0),
-      Serve({{"http://main/DailySudoku.asp?solution=please", ReadFixture("main_weekly_solution.html")},
+      Serve({{"http://main/DailySudoku.asp?solution=please",
+              ReadFixture("main_weekly_solution.html")},
              {"http://main/DailySudoku.asp?day=", page}}));
   EXPECT_EQ(window.screen.title, "Download Form Website Failed");
   EXPECT_EQ(Givens(), std::string(81, '0'));

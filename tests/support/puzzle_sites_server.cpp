@@ -44,7 +44,8 @@ PuzzleSitesServer::PuzzleSitesServer(std::string fixtureFolder, int port)
     int status = 200;
     const std::string page = Page(request.path, target, status);
     response.status = status;
-    response.set_content(page, StartsWith(request.path, "/second/") ? "text/javascript" : "text/html");
+    response.set_content(page,
+                         StartsWith(request.path, "/second/") ? "text/javascript" : "text/html");
   });
   port_ = port ? (server_->bind_to_port("127.0.0.1", port) ? port : -1)
                : server_->bind_to_any_port("127.0.0.1");

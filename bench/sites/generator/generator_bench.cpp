@@ -35,7 +35,8 @@ void GeneratePuzzles(benchmark::State& state) {
       benchmark::Counter(static_cast<double>(puzzles), benchmark::Counter::kIsRate);
   state.counters["grids_per_puzzle"] =
       puzzles ? static_cast<double>(rounds) / static_cast<double>(puzzles) : 0.0;
-  state.counters["clues"] = puzzles ? static_cast<double>(clues) / static_cast<double>(puzzles) : 0.0;
+  state.counters["clues"] =
+      puzzles ? static_cast<double>(clues) / static_cast<double>(puzzles) : 0.0;
 }
 BENCHMARK(GeneratePuzzles)->DenseRange(0, kLevels - 1)->Unit(benchmark::kMicrosecond);
 
@@ -77,8 +78,10 @@ void Qqwing(benchmark::State& state) {
     cpuSeconds += spent;
     puzzles += lines;
   }
-  state.SetLabel(std::string(LevelName(level)) + " ~ qqwing " + kDifficulty[static_cast<int>(level)]);
-  state.counters["puzzles_per_second"] = cpuSeconds > 0 ? static_cast<double>(puzzles) / cpuSeconds : 0;
+  state.SetLabel(std::string(LevelName(level)) + " ~ qqwing " +
+                 kDifficulty[static_cast<int>(level)]);
+  state.counters["puzzles_per_second"] =
+      cpuSeconds > 0 ? static_cast<double>(puzzles) / cpuSeconds : 0;
 }
 // qqwing takes about half a second of CPU per simple puzzle on its own.
 BENCHMARK(Qqwing)
@@ -102,7 +105,8 @@ const std::vector<Puzzle>& PuzzlesOf(Level level) {
 void GradeOnTheBoard(benchmark::State& state) {
   const Level level = static_cast<Level>(state.range(0));
   std::vector<std::pair<Grid, Grid>> grids;
-  for (const Puzzle& p : PuzzlesOf(level)) grids.emplace_back(*GridOfText(p.givens), *GridOfText(p.solution));
+  for (const Puzzle& p : PuzzlesOf(level))
+    grids.emplace_back(*GridOfText(p.givens), *GridOfText(p.solution));
   size_t next = 0;
   for (auto _ : state) {
     benchmark::DoNotOptimize(GradeOnBoard(grids[next].first, grids[next].second));

@@ -46,8 +46,9 @@ CivilDate Day(int i) { return CivilFromDays(DaysFromCivil({2020, 1, 1}) + i); }
 std::string Address(int site, int i) {
   if (site == 4) return Address(i % 4, i / 4);
   switch (site) {
-    case 0: return "/main/DailySudoku.asp?" + std::string(i % 2 ? "solution=please&" : "") +
-                   "day=" + Slash(Day(i / 2));
+    case 0:
+      return "/main/DailySudoku.asp?" + std::string(i % 2 ? "solution=please&" : "") +
+             "day=" + Slash(Day(i / 2));
     case 1: return "/second/DayFiles%5C" + Dash(Day(i)) + ".js";
     case 2: {
       const int level = i % 4 + 1;

@@ -26,11 +26,15 @@ bool IsRedoKey(const QKeyEvent* key) {
 // Keys that edit or move inside the text without adding a character.
 bool IsEditingKey(int key) {
   switch (key) {
-    case Qt::Key_Backspace: case Qt::Key_Delete: case Qt::Key_Left: case Qt::Key_Right:
-    case Qt::Key_Up: case Qt::Key_Down: case Qt::Key_Home: case Qt::Key_End:
-      return true;
-    default:
-      return false;
+    case Qt::Key_Backspace:
+    case Qt::Key_Delete:
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+    case Qt::Key_Home:
+    case Qt::Key_End: return true;
+    default: return false;
   }
 }
 
@@ -65,8 +69,7 @@ CSmallBox::CSmallBox(Cell& cell, CellHost& host, CBigBox* box)
   setFocusPolicy(Qt::TabFocus);
   connect(this, &QTextEdit::textChanged, this, &CSmallBox::OnTextChanged);
   const CellPlace place = cell_.Place();
-  setAccessibleName(
-      QString("Row %1, column %2").arg(place.GridRow() + 1).arg(place.GridCol() + 1));
+  setAccessibleName(QString("Row %1, column %2").arg(place.GridRow() + 1).arg(place.GridCol() + 1));
   UpdateAccessibleDescription();
 }
 
@@ -107,8 +110,8 @@ bool CSmallBox::ApplyColours(const CellColours& colours) {
   coloursShown_ = true;
   QPalette pal = palette();
   pal.setColor(QPalette::Base, ColourOf(colours.background));
-  pal.setColor(QPalette::Text, colours.defaultText ? QPalette().color(QPalette::Text)
-                                                   : ColourOf(colours.text));
+  pal.setColor(QPalette::Text,
+               colours.defaultText ? QPalette().color(QPalette::Text) : ColourOf(colours.text));
   setPalette(pal);
   return true;
 }

@@ -30,12 +30,8 @@ bool AidCompletes(Aid aid, const std::string& givens, const std::string& solutio
       while (MarkSingleDigitFields(board, clicked)) {
       }
       break;
-    case Aid::DoBothUntilStable:
-      DoBothUntilStable(board, clicked);
-      break;
-    case Aid::AttemptSolve:
-      AttemptSolve(board, clicked);
-      break;
+    case Aid::DoBothUntilStable: DoBothUntilStable(board, clicked); break;
+    case Aid::AttemptSolve: AttemptSolve(board, clicked); break;
   }
   for (int k = 0; k < kCells; ++k)
     if (board.AtGrid(k / 9, k % 9).text != std::string(1, solution[k])) return false;

@@ -32,12 +32,12 @@ const SolverCase kCases[] = {
      "8..........36......7..9.2...5...7.......457.....1...3...1....68..85...1..9....4..", 1,
      "812753649943682175675491283154237896369845721287169534521974368438526917796318452"},
     {"complete", kWikiSolution, 1, kWikiSolution},
-    {"one blank", "534678912672195348198342567859761423426853791713924856961537284287419635345286170",
-     1, kWikiSolution},
+    {"one blank",
+     "534678912672195348198342567859761423426853791713924856961537284287419635345286170", 1,
+     kWikiSolution},
     // Two cells of one row and two of another swap digits: a deadly pattern.
     {"two solutions",
-     "534678912672195348198342567859761423426853791713924856961.3728.287.1963.345286179", 2,
-     ""},
+     "534678912672195348198342567859761423426853791713924856961.3728.287.1963.345286179", 2, ""},
     {"empty", kEmptyText.c_str(), 3, ""},
     {"two ones in a row",
      "11...............................................................................", 0, ""},
@@ -73,7 +73,8 @@ TEST(ExactSolver, StopsCountingAtTheLimit) {
 }
 
 TEST(GridText, ReadsDigitsAndBothBlanksAndRefusesAnythingElse) {
-  const std::string dots = "53..7....6..195....98....6.8...6...34..8.3..17...2...6.6....28....419..5....8..79";
+  const std::string dots =
+      "53..7....6..195....98....6.8...6...34..8.3..17...2...6.6....28....419..5....8..79";
   std::string zeros = dots;
   for (char& c : zeros)
     if (c == '.') c = '0';
@@ -81,8 +82,12 @@ TEST(GridText, ReadsDigitsAndBothBlanksAndRefusesAnythingElse) {
   EXPECT_EQ(TextOfGrid(*GridOfText(zeros)), dots);
   EXPECT_EQ(GridOfText(dots), GridOfText(zeros));
 
-  const std::string bad[] = {"", dots.substr(1), dots + ".", dots.substr(0, 80) + "x",
-                             dots.substr(0, 80) + " ", std::string(80, '.') + '\0'};
+  const std::string bad[] = {"",
+                             dots.substr(1),
+                             dots + ".",
+                             dots.substr(0, 80) + "x",
+                             dots.substr(0, 80) + " ",
+                             std::string(80, '.') + '\0'};
   for (const std::string& text : bad) EXPECT_FALSE(GridOfText(text).has_value()) << text;
 }
 

@@ -71,14 +71,17 @@ TEST(Generator, GivesThePinnedPuzzlesForAKnownSeed) {
     const char* solution;
   };
   const Pinned pinned[] = {
-      {Level::Easy, "..7.35.6..2..8.7...8...249.......1....9....2..32.9....7....62...6...9..4....24.3.",
+      {Level::Easy,
+       "..7.35.6..2..8.7...8...249.......1....9....2..32.9....7....62...6...9..4....24.3.",
        "147935862926481753385672491578263149619548327432197685794356218263819574851724936"},
       {Level::Medium,
        "2...5.43...4..6.......4.8.994......8..7.........7...63..14.3.2...9..7.........3.5",
        "278951436394876152156342879943265718627138594815794263561483927439527681782619345"},
-      {Level::Hard, ".6.7.53..51.........2..........4..8.1....973.........28......63..612....79.6.3.5.",
+      {Level::Hard,
+       ".6.7.53..51.........2..........4..8.1....973.........28......63..612....79.6.3.5.",
        "468715329513492678972836145237541986185269734649378512821957463356124897794683251"},
-      {Level::Evil, ".3..9...4.....7.2.5.68.......1....968.3.7.....54....1....9.........3.1.....1.2.5.",
+      {Level::Evil,
+       ".3..9...4.....7.2.5.68.......1....968.3.7.....54....1....9.........3.1.....1.2.5.",
        "137296584948517623526843971271458396893671245654329718715964832482735169369182457"},
   };
   for (const Pinned& p : pinned) {
@@ -108,10 +111,18 @@ TEST(Levels, ParseTheirNamesAndNothingElse) {
     std::optional<Level> level;
   };
   const Case cases[] = {
-      {"easy", Level::Easy},   {"medium", Level::Medium}, {"hard", Level::Hard},
-      {"evil", Level::Evil},   {"", std::nullopt},        {"Easy", std::nullopt},
-      {"EVIL", std::nullopt},  {"eas", std::nullopt},     {"easy ", std::nullopt},
-      {" hard", std::nullopt}, {"normal", std::nullopt},  {"1", std::nullopt},
+      {"easy", Level::Easy},
+      {"medium", Level::Medium},
+      {"hard", Level::Hard},
+      {"evil", Level::Evil},
+      {"", std::nullopt},
+      {"Easy", std::nullopt},
+      {"EVIL", std::nullopt},
+      {"eas", std::nullopt},
+      {"easy ", std::nullopt},
+      {" hard", std::nullopt},
+      {"normal", std::nullopt},
+      {"1", std::nullopt},
       {std::string_view("evil\0", 5), std::nullopt},
   };
   for (const Case& c : cases) EXPECT_EQ(ParseLevel(c.name), c.level) << "\"" << c.name << "\"";
@@ -122,9 +133,14 @@ TEST(Levels, ParseTheirNamesAndNothingElse) {
 TEST(SeedFor, DependsOnSiteAndKeyAndKeepsThemApart) {
   EXPECT_EQ(SeedFor("main", "2026-12-07"), SeedFor("main", "2026-12-07"));
   const std::uint64_t seeds[] = {
-      SeedFor("main", "2026-12-07"), SeedFor("main", "2026-12-08"), SeedFor("second", "2026-12-07"),
-      SeedFor("ab", "c"),            SeedFor("a", "bc"),            SeedFor("", ""),
-      SeedFor("level", "1"),         SeedFor("level", "2"),
+      SeedFor("main", "2026-12-07"),
+      SeedFor("main", "2026-12-08"),
+      SeedFor("second", "2026-12-07"),
+      SeedFor("ab", "c"),
+      SeedFor("a", "bc"),
+      SeedFor("", ""),
+      SeedFor("level", "1"),
+      SeedFor("level", "2"),
   };
   const std::set<std::uint64_t> distinct(std::begin(seeds), std::end(seeds));
   EXPECT_EQ(distinct.size(), std::size(seeds));

@@ -34,7 +34,8 @@ TEST(LoopbackServiceTest, OnlyPlainHttpToALoopbackHostWithAPort) {
     std::optional<LoopbackService> expected;
   };
   const Case cases[] = {
-      {"http://127.0.0.1:8642/main/DailySudoku.asp?day=07/12/2026", LoopbackService{"127.0.0.1", 8642}},
+      {"http://127.0.0.1:8642/main/DailySudoku.asp?day=07/12/2026",
+       LoopbackService{"127.0.0.1", 8642}},
       {"http://127.0.0.1:8642", LoopbackService{"127.0.0.1", 8642}},
       {"HTTP://127.0.0.1:8642/", LoopbackService{"127.0.0.1", 8642}},
       {"http://127.12.0.3:9000/level/", LoopbackService{"127.12.0.3", 9000}},
@@ -66,12 +67,11 @@ TEST(LoopbackServiceTest, OnlyPlainHttpToALoopbackHostWithAPort) {
   for (const Case& c : cases) EXPECT_EQ(LoopbackServiceOf(c.address), c.expected) << c.address;
 }
 
-
-
 class OnDemandTest : public ::testing::Test {
  protected:
   OnDemandTest() {
-    folder_ = std::filesystem::temp_directory_path() / ("kovalo-on-demand-" + std::to_string(getpid()));
+    folder_ =
+        std::filesystem::temp_directory_path() / ("kovalo-on-demand-" + std::to_string(getpid()));
     std::filesystem::create_directories(folder_);
     SetPlaceFolder(folder_.string());
     port = FreeLoopbackPort();
@@ -120,8 +120,10 @@ TEST_F(OnDemandTest, StartsTheServiceOnceAndFindsItRunningAfterwards) {
 }
 
 TEST_F(OnDemandTest, TwoStartsAtOnceEndWithOneService) {
-  auto first = std::async(std::launch::async, [&] { return EnsureSiteService(Address(), options); });
-  auto second = std::async(std::launch::async, [&] { return EnsureSiteService(Address(), options); });
+  auto first =
+      std::async(std::launch::async, [&] { return EnsureSiteService(Address(), options); });
+  auto second =
+      std::async(std::launch::async, [&] { return EnsureSiteService(Address(), options); });
   const SiteServiceStart a = first.get(), b = second.get();
   EXPECT_TRUE(a == SiteServiceStart::Started || b == SiteServiceStart::Started);
   EXPECT_TRUE(a == SiteServiceStart::Running || b == SiteServiceStart::Running)
@@ -131,8 +133,10 @@ TEST_F(OnDemandTest, TwoStartsAtOnceEndWithOneService) {
 
 TEST_F(OnDemandTest, WithoutTheLockFolderTheSecondServiceStillGivesWay) {
   SetPlaceFolder("/dev/null/kovalo");  // no lock file can be made there
-  auto first = std::async(std::launch::async, [&] { return EnsureSiteService(Address(), options); });
-  auto second = std::async(std::launch::async, [&] { return EnsureSiteService(Address(), options); });
+  auto first =
+      std::async(std::launch::async, [&] { return EnsureSiteService(Address(), options); });
+  auto second =
+      std::async(std::launch::async, [&] { return EnsureSiteService(Address(), options); });
   const SiteServiceStart a = first.get(), b = second.get();
   EXPECT_NE(a, SiteServiceStart::NoAnswer);
   EXPECT_NE(b, SiteServiceStart::NoAnswer);

@@ -143,8 +143,8 @@ TEST_F(SitePagesTest, SecondWeeklyFilesCarryTheirLevelInTheTitleAndVary) {
     ExpectPuzzle(GivensOf(reading), AnswersOf(reading), puzzle.level);
     const int64_t number = DaysFromCivil(date) - DaysFromCivil({2006, 4, 10}) + 1734;
     EXPECT_EQ(reading.title.value_or("(none)"), "Puzzle " + std::to_string(number) + ", rated " +
-                                                   LevelWord(puzzle.level) + ", " +
-                                                   WeekdayName(WeekdayOf(date)));
+                                                    LevelWord(puzzle.level) + ", " +
+                                                    WeekdayName(WeekdayOf(date)));
   }
   EXPECT_EQ(levels.size(), 4u);
 }
@@ -172,7 +172,8 @@ TEST_F(SitePagesTest, LevelPageHeadingNamesTheLevel) {
   // Without the puzzle id the title comes from the heading alone.
   const time_t target = LocalMoment(2026, 12, 10, 12);
   const int32_t selectionTime = LevelSelectionTime(2, target);
-  std::string page = Fetch("/level/sudoku/?&ws_level=3&ws_seltime=" + std::to_string(selectionTime));
+  std::string page =
+      Fetch("/level/sudoku/?&ws_level=3&ws_seltime=" + std::to_string(selectionTime));
   page.erase(page.find("sPuzzleID"));
   EXPECT_EQ(ReadLevelPage(page, target, selectionTime).title.value_or("(none)"),
             "Sudoku " + std::to_string(selectionTime % 10000000) + ", Thursday Hard");

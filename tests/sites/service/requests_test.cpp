@@ -29,7 +29,8 @@ TEST(SiteRequestsTest, AddressesAndTheirAnswers) {
       {"/second/DayFiles%5C7-12-2026.js", 200, "iGridUnsolved= new Array("},
       {"/second/DayFiles%5c7-12-2026.js", 200, "sPuzzleID = 'Puzzle #9280, rated "},
       {"/second/DayFiles\\7-12-2026.js", 200, "sPuzzleID = 'Puzzle #9280, rated "},
-      {"/level/sudoku/?&ws_level=1&ws_seltime=1145378516", 200, "<!-- Sudoku engine by kovalo-sites, "},
+      {"/level/sudoku/?&ws_level=1&ws_seltime=1145378516", 200,
+       "<!-- Sudoku engine by kovalo-sites, "},
       {"/level/sudoku/?&ws_level=4&ws_seltime=1145378471", 200, "Evil puzzle, number 5378471"},
       {"/random/solution.php?id=12345", 200, "Solution to Sudoku Puzzle 12345"},
       // What the Website button opens, and the other pages a browser finds.
@@ -54,7 +55,8 @@ TEST(SiteRequestsTest, AddressesAndTheirAnswers) {
       {"/second/DayFiles/7-12-2026.js", 404, "No such page"},
       {"/level/sudoku/?&ws_level=7&ws_seltime=1145378516", 400, "Levels run from 1 to 4"},
       {"/level/sudoku/?&ws_level=0", 400, "Levels run from 1 to 4"},
-      {"/level/sudoku/?&ws_level=2&ws_seltime=1145378517", 400, "No puzzle has that selection time"},
+      {"/level/sudoku/?&ws_level=2&ws_seltime=1145378517", 400,
+       "No puzzle has that selection time"},
       {"/level/sudoku/?&ws_level=2&ws_seltime=99999999999", 400, "not a number"},
       {"/level/sudoku/?&ws_level=2&ws_seltime=abc", 400, "not a number"},
       {"/random/solution.php?id=-5", 404, "numbered 10 to 32777"},
@@ -132,8 +134,8 @@ TEST(SiteRequestsTest, SelectionTimesOfTheProgramNameTheirDay) {
   setenv("TZ", "America/New_York", 1);
   tzset();
   // Across daylight-saving changes, leap days and the 32-bit wrap of 2074.
-  const CivilDate dates[] = {{2006, 4, 10}, {2006, 4, 9},  {2026, 3, 8},   {2026, 11, 1},
-                             {2024, 2, 29}, {2026, 12, 8}, {2074, 1, 1},   {2080, 6, 30},
+  const CivilDate dates[] = {{2006, 4, 10}, {2006, 4, 9},  {2026, 3, 8}, {2026, 11, 1},
+                             {2024, 2, 29}, {2026, 12, 8}, {2074, 1, 1}, {2080, 6, 30},
                              {1980, 1, 2},  {2114, 12, 1}, {2038, 1, 19}};
   for (const CivilDate& date : dates) {
     for (int k = 0; k < 4; ++k) {
@@ -152,12 +154,40 @@ TEST(SiteRequestsTest, SelectionTimesOfTheProgramNameTheirDay) {
 TEST(SiteRequestsTest, AnyBytesGetADefinedAnswer) {
   // Targets made of the pieces of real addresses, broken escapes, control
   // and high bytes, in a fixed pseudo-random order.
-  const std::string pieces[] = {"/",       "/main/", "/second/", "/level/", "/random/", "sudoku/",
-                                "DailySudoku.asp", "solution.php", "DayFiles", "%5C", "%5",
-                                "%",       "%00",    "?",        "&",       "=",       "day=",
-                                "ws_level=", "ws_seltime=", "id=", "-",     "/",       "99",
-                                "2147483648", "-2147483649", "07/12/2026", "7-12-2026", ".js",
-                                std::string(1, '\0'), "\xff\xfe", "\r\n", " ", "+", "..",
+  const std::string pieces[] = {"/",
+                                "/main/",
+                                "/second/",
+                                "/level/",
+                                "/random/",
+                                "sudoku/",
+                                "DailySudoku.asp",
+                                "solution.php",
+                                "DayFiles",
+                                "%5C",
+                                "%5",
+                                "%",
+                                "%00",
+                                "?",
+                                "&",
+                                "=",
+                                "day=",
+                                "ws_level=",
+                                "ws_seltime=",
+                                "id=",
+                                "-",
+                                "/",
+                                "99",
+                                "2147483648",
+                                "-2147483649",
+                                "07/12/2026",
+                                "7-12-2026",
+                                ".js",
+                                std::string(1, '\0'),
+                                "\xff\xfe",
+                                "\r\n",
+                                " ",
+                                "+",
+                                "..",
                                 std::string(300, '9')};
   uint64_t state = 88172645463325252ull;
   auto next = [&] {

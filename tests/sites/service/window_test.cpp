@@ -15,11 +15,11 @@
 #include "app/butt.h"
 #include "app/kovalo_dlg.h"
 #include "board/board.h"
-#include "sources/sites.h"
 #include "qt_app.h"
 #include "service_processes.h"
 #include "site_requests.h"
 #include "sites_server.h"
+#include "sources/sites.h"
 #include "support/local_time.h"
 
 namespace kovalo {
@@ -35,7 +35,6 @@ const char* LevelWord(sites::Level level) {
   static constexpr const char* kWords[] = {"Easy", "Medium", "Hard", "Evil"};
   return kWords[static_cast<int>(level)];
 }
-
 
 SiteAddresses SitesOn(int port) {
   const std::string base = "http://127.0.0.1:" + std::to_string(port);
@@ -141,8 +140,7 @@ TEST_F(ServedSitesWindowTest, LevelSiteAtEachLevel) {
     ExpectOnBoard(puzzle);
     const int32_t selectionTime = sites::LevelSelectionTimeFor(k + 1, date);
     EXPECT_EQ(Title(), "Sudoku " + std::to_string(selectionTime % 10000000) + ", rated " +
-                           LevelWord(puzzle.level) + ", " +
-                           WeekdayName(sites::WeekdayOf(date)));
+                           LevelWord(puzzle.level) + ", " + WeekdayName(sites::WeekdayOf(date)));
   }
 }
 
@@ -160,7 +158,6 @@ TEST_F(ServedSitesWindowTest, RandomSite) {
                                    std::to_string(published.day) + " " +
                                    std::to_string(published.year));
 }
-
 
 TEST_F(SitesWindowTest, ADownloadStartsTheServiceWhenNothingListens) {
   // kovalo-sites is found on PATH here: the test program's folder has none.

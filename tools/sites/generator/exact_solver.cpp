@@ -16,7 +16,8 @@ constexpr std::uint16_t kAllDigits = 0x1FF;
 struct DigitCounts {
   std::uint8_t of[kAllDigits + 1];
   constexpr DigitCounts() : of() {
-    for (int mask = 1; mask <= kAllDigits; ++mask) of[mask] = static_cast<std::uint8_t>(of[mask >> 1] + (mask & 1));
+    for (int mask = 1; mask <= kAllDigits; ++mask)
+      of[mask] = static_cast<std::uint8_t>(of[mask >> 1] + (mask & 1));
   }
 };
 constexpr DigitCounts kDigitCounts;

@@ -54,7 +54,9 @@ class Clues {
 
  private:
   static constexpr std::uint16_t kAllDigits = 0x1FF;
-  static std::uint16_t Bit(std::uint8_t digit) { return static_cast<std::uint16_t>(1u << (digit - 1)); }
+  static std::uint16_t Bit(std::uint8_t digit) {
+    return static_cast<std::uint16_t>(1u << (digit - 1));
+  }
   void Flip(int k, std::uint16_t bit) {
     rows_[t_.rowOf[k]] ^= bit;
     cols_[t_.colOf[k]] ^= bit;
@@ -102,7 +104,9 @@ std::uint64_t SeedFor(std::string_view site, std::string_view key) {
   return Random(hash).Next();
 }
 
-Puzzle GeneratePuzzle(Level level, std::uint64_t seed) { return GeneratePuzzle(level, seed, nullptr); }
+Puzzle GeneratePuzzle(Level level, std::uint64_t seed) {
+  return GeneratePuzzle(level, seed, nullptr);
+}
 
 Puzzle GeneratePuzzle(Level asked, std::uint64_t seed, int* rounds) {
   // A value outside the four levels, which no round could ever reach, is

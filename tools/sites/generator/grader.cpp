@@ -15,8 +15,7 @@ namespace {
 // who confirms the solving attempt does.
 class SilentScreen : public Screen {
  public:
-  Reply ShowMessage(const std::string&, const std::string&, Buttons buttons,
-                    const Cell*) override {
+  Reply ShowMessage(const std::string&, const std::string&, Buttons buttons, const Cell*) override {
     return buttons == Buttons::YesNo ? Reply::Yes : Reply::Ok;
   }
   void SetTitle(const std::string& title) override { title_ = title; }

@@ -26,7 +26,8 @@ GridTables MakeTables() {
     t.cols[col][row] = static_cast<std::uint8_t>(k);
     t.boxes[box][filled[box]++] = static_cast<std::uint8_t>(k);
     const std::array<int, 20>& peers = PeersOf(NumberOfGrid(row, col));
-    for (int i = 0; i < 20; ++i) t.peers[k][i] = static_cast<std::uint8_t>(GridIndexOfNumber(peers[i]));
+    for (int i = 0; i < 20; ++i)
+      t.peers[k][i] = static_cast<std::uint8_t>(GridIndexOfNumber(peers[i]));
   }
   return t;
 }

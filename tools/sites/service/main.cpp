@@ -118,7 +118,8 @@ int main(int argc, char** argv) {
     return 1;
   }
   std::printf("kovalo-sites: serving the puzzle sites on http://%s:%lld/\n",
-              bind.find(':') != std::string::npos ? ("[" + bind + "]").c_str() : bind.c_str(), port);
+              bind.find(':') != std::string::npos ? ("[" + bind + "]").c_str() : bind.c_str(),
+              port);
   std::fflush(stdout);
   return server.Run() ? 0 : 1;
 }

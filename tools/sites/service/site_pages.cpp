@@ -12,9 +12,9 @@ namespace {
 
 constexpr std::array<const char*, 7> kWeekdays = {"Sunday",   "Monday", "Tuesday", "Wednesday",
                                                   "Thursday", "Friday", "Saturday"};
-constexpr std::array<const char*, 12> kMonths = {"January", "February", "March",     "April",
-                                                 "May",     "June",     "July",      "August",
-                                                 "September", "October", "November", "December"};
+constexpr std::array<const char*, 12> kMonths = {"January",   "February", "March",    "April",
+                                                 "May",       "June",     "July",     "August",
+                                                 "September", "October",  "November", "December"};
 
 // The main weekly site counts its puzzles from this day, number 1734.
 constexpr CivilDate kMainWeeklyDayOne{2006, 4, 10};
@@ -114,7 +114,8 @@ CivilDate CivilFromDays(int64_t days) {
   days += 719468;
   const int64_t era = (days >= 0 ? days : days - 146096) / 146097;
   const int64_t dayOfEra = days - era * 146097;
-  const int64_t yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
+  const int64_t yearOfEra =
+      (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
   const int64_t dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
   const int64_t mp = (5 * dayOfYear + 2) / 153;
   const int day = static_cast<int>(dayOfYear - (153 * mp + 2) / 5 + 1);
@@ -150,12 +151,14 @@ std::string MainWeeklyPage(const Puzzle& puzzle, const CivilDate& date, bool sol
   std::string page;
   page.reserve(8000);
   page += "<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.01 Transitional//EN\">\n<html>\n<head>\n";
-  page += Format("<title>Daily Sudoku - %s%s</title>\n", solution ? "Solution for " : "", day.c_str());
+  page +=
+      Format("<title>Daily Sudoku - %s%s</title>\n", solution ? "Solution for " : "", day.c_str());
   page += "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=utf-8\">\n<style>\n";
   page += kGridStyle;
-  page += "body { background: #fff; margin: 0; font-family: Verdana, Arial, sans-serif; }\n"
-          "a { color: #ffffff; }\n"
-          "td.heading a { color: #003366; }\n</style>\n</head>\n<body>\n";
+  page +=
+      "body { background: #fff; margin: 0; font-family: Verdana, Arial, sans-serif; }\n"
+      "a { color: #ffffff; }\n"
+      "td.heading a { color: #003366; }\n</style>\n</head>\n<body>\n";
   // Read by the program: after "<table", the second "<font" holds the
   // heading, up to the next "<font"; a ", " in it is where the weekday goes.
   page += "<table width=\"100%\" border=\"0\" cellspacing=\"0\" cellpadding=\"4\">\n";
@@ -169,8 +172,8 @@ std::string MainWeeklyPage(const Puzzle& puzzle, const CivilDate& date, bool sol
       "<tr><td class=\"heading\" align=\"center\"><font face=\"Verdana, Arial\" size=\"4\" "
       "color=\"#003366\">Daily %d,<br>\n%s%s</font>\n",
       MainWeeklyNumber(date), LongDate(date).c_str(), solution ? " <br>Solution" : "");
-  page += Format("<font face=\"Verdana, Arial\" size=\"2\">%s, %s puzzle. ", EnglishWeekday(WeekdayOf(date)),
-                 LevelWord(puzzle.level));
+  page += Format("<font face=\"Verdana, Arial\" size=\"2\">%s, %s puzzle. ",
+                 EnglishWeekday(WeekdayOf(date)), LevelWord(puzzle.level));
   if (solution)
     page += Format("<a href=\"DailySudoku.asp?day=%s\">Back to the puzzle</a>", day.c_str());
   else
@@ -178,9 +181,10 @@ std::string MainWeeklyPage(const Puzzle& puzzle, const CivilDate& date, bool sol
                    day.c_str());
   page += "</font></td></tr>\n</table>\n";
   AppendMainWeeklyGrid(page, puzzle, solution);
-  page += "<p align=\"center\"><font size=\"1\">Every puzzle has exactly one solution. "
-          "Monday and Tuesday are easy, Wednesday and Thursday medium, Friday and Saturday hard, "
-          "Sunday evil.</font></p>\n</body>\n</html>\n";
+  page +=
+      "<p align=\"center\"><font size=\"1\">Every puzzle has exactly one solution. "
+      "Monday and Tuesday are easy, Wednesday and Thursday medium, Friday and Saturday hard, "
+      "Sunday evil.</font></p>\n</body>\n</html>\n";
   return page;
 }
 
@@ -189,8 +193,9 @@ std::string SecondWeeklyFile(const Puzzle& puzzle, const CivilDate& date) {
   file.reserve(1200);
   file += Format("// Kovalo second weekly site: day file for %d-%d-%d, rated %s.\n", date.day,
                  date.month, date.year, LevelWord(puzzle.level));
-  file += "// The grid holds the puzzle row by row (0 marks an empty square),\n"
-          "// followed by its solution in the same order.\n";
+  file +=
+      "// The grid holds the puzzle row by row (0 marks an empty square),\n"
+      "// followed by its solution in the same order.\n";
   // Read by the program: 162 comma-separated digits after this text.
   file += "var iGridUnsolved= new Array(";
   for (int k = 0; k < 81; ++k) {
@@ -207,11 +212,12 @@ std::string SecondWeeklyFile(const Puzzle& puzzle, const CivilDate& date) {
   // Read by the program: the puzzle's name, up to " - '".
   file += Format("var sPuzzleID = 'Puzzle #%d, rated %s - ' + sDayName;\n", MainWeeklyNumber(date),
                  LevelWord(puzzle.level));
-  file += "\nfunction ShowPuzzle(oGrid, bSolved)\n{\n"
-          "  for (var i = 0; i < 81; i++)\n  {\n"
-          "    var v = bSolved ? iGridUnsolved[81 + i] : iGridUnsolved[i];\n"
-          "    oGrid.cells[i].innerHTML = v ? String(v) : '&nbsp;';\n  }\n"
-          "  document.title = sPuzzleID + ', ' + sPublished;\n}\n";
+  file +=
+      "\nfunction ShowPuzzle(oGrid, bSolved)\n{\n"
+      "  for (var i = 0; i < 81; i++)\n  {\n"
+      "    var v = bSolved ? iGridUnsolved[81 + i] : iGridUnsolved[i];\n"
+      "    oGrid.cells[i].innerHTML = v ? String(v) : '&nbsp;';\n  }\n"
+      "  document.title = sPuzzleID + ', ' + sPublished;\n}\n";
   return file;
 }
 
@@ -222,8 +228,9 @@ std::string SecondWeeklyHtml(const Puzzle& puzzle, const CivilDate& date) {
   page += Format("<title>Puzzle #%d, %s</title>\n<style>\n", MainWeeklyNumber(date),
                  LongDate(date).c_str());
   page += kGridStyle;
-  page += "body { font-family: Verdana, Arial, sans-serif; text-align: center; }\n</style>\n"
-          "</head>\n<body>\n";
+  page +=
+      "body { font-family: Verdana, Arial, sans-serif; text-align: center; }\n</style>\n"
+      "</head>\n<body>\n";
   page += Format("<h1>Puzzle #%d</h1>\n<p>%s, %s &middot; rated %s</p>\n", MainWeeklyNumber(date),
                  EnglishWeekday(WeekdayOf(date)), LongDate(date).c_str(), LevelWord(puzzle.level));
   AppendMainWeeklyGrid(page, puzzle, false);
@@ -245,30 +252,33 @@ std::string LevelPage(const Puzzle& puzzle, int wsLevel, int32_t selectionTime,
   page.reserve(14000);
   page += "<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.01 Transitional//EN\">\n<HTML>\n<HEAD>\n";
   page += Format("<TITLE>Kovalo Sudoku - %s puzzle</TITLE>\n", kLevelWords[index]);
-  page += "<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=utf-8\">\n"
-          "<STYLE TYPE=\"text/css\">\n"
-          "BODY { font-family: Verdana, Arial, sans-serif; background: #ffffff; }\n"
-          "TD.c { width: 34px; height: 34px; text-align: center; border: 1px solid #999999; }\n"
-          "TD.r { border-right: 3px solid #333366; }\n"
-          "TD.b { border-bottom: 3px solid #333366; }\n"
-          "INPUT.g { font: bold 20px Verdana, Arial; border: 0; width: 28px; text-align: center; }\n"
-          "INPUT.e { font: 20px Verdana, Arial; color: #0033cc; border: 0; width: 28px;"
-          " text-align: center; }\n"
-          "</STYLE>\n"
-          "<SCRIPT LANGUAGE=\"JavaScript\">\n"
-          "function Check(f) {\n"
-          "  var s = f.ws_cheat.value, bad = 0;\n"
-          "  for (var i = 0; i < 81; i++) { var v = f.elements[i].value; "
-          "if (v != \"\" && v != s.charAt(i)) bad++; }\n"
-          "  alert(bad ? bad + \" squares are wrong.\" : \"So far so good.\");\n"
-          "}\n</SCRIPT>\n</HEAD>\n<BODY>\n";
+  page +=
+      "<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=utf-8\">\n"
+      "<STYLE TYPE=\"text/css\">\n"
+      "BODY { font-family: Verdana, Arial, sans-serif; background: #ffffff; }\n"
+      "TD.c { width: 34px; height: 34px; text-align: center; border: 1px solid #999999; }\n"
+      "TD.r { border-right: 3px solid #333366; }\n"
+      "TD.b { border-bottom: 3px solid #333366; }\n"
+      "INPUT.g { font: bold 20px Verdana, Arial; border: 0; width: 28px; text-align: center; }\n"
+      "INPUT.e { font: 20px Verdana, Arial; color: #0033cc; border: 0; width: 28px;"
+      " text-align: center; }\n"
+      "</STYLE>\n"
+      "<SCRIPT LANGUAGE=\"JavaScript\">\n"
+      "function Check(f) {\n"
+      "  var s = f.ws_cheat.value, bad = 0;\n"
+      "  for (var i = 0; i < 81; i++) { var v = f.elements[i].value; "
+      "if (v != \"\" && v != s.charAt(i)) bad++; }\n"
+      "  alert(bad ? bad + \" squares are wrong.\" : \"So far so good.\");\n"
+      "}\n</SCRIPT>\n</HEAD>\n<BODY>\n";
   // Read by the program: the heading is in the "<td " after the second
   // "<B>Here is the puzzle.", after its `">`, up to the next "<"; its first
   // word is the level.
-  page += "<NOSCRIPT><B>Here is the puzzle.</B> Switch on JavaScript to check your answers."
-          "</NOSCRIPT>\n<TABLE WIDTH=\"100%\" BORDER=0>\n";
-  page += "<TR><TD ALIGN=center><B>Here is the puzzle.</B> Fill in the empty squares so that every "
-          "row, column and 3x3 box holds 1 to 9.</TD></TR>\n";
+  page +=
+      "<NOSCRIPT><B>Here is the puzzle.</B> Switch on JavaScript to check your answers."
+      "</NOSCRIPT>\n<TABLE WIDTH=\"100%\" BORDER=0>\n";
+  page +=
+      "<TR><TD ALIGN=center><B>Here is the puzzle.</B> Fill in the empty squares so that every "
+      "row, column and 3x3 box holds 1 to 9.</TD></TR>\n";
   page += Format("<TR><td class=\"level\" align=\"center\">%s puzzle, number %d</td></TR>\n",
                  kLevelWords[index], number);
   page += Format("<TR><TD ALIGN=center>%s, %s &middot; ", EnglishWeekday(WeekdayOf(date)),
@@ -284,9 +294,10 @@ std::string LevelPage(const Puzzle& puzzle, int wsLevel, int32_t selectionTime,
   // Read by the program: the grid is the second "<TABLE " after this
   // comment, one "<INPUT " per cell, a given carrying VALUE="d".
   page += "<!-- Sudoku engine by kovalo-sites, level generator 1.0 -->\n";
-  page += "<FORM NAME=\"board\" METHOD=GET ACTION=\"\">\n"
-          "<TABLE BORDER=3 CELLSPACING=0 CELLPADDING=0 ALIGN=center><TR><TD>\n"
-          "<TABLE BORDER=0 CELLSPACING=0 CELLPADDING=0>\n";
+  page +=
+      "<FORM NAME=\"board\" METHOD=GET ACTION=\"\">\n"
+      "<TABLE BORDER=3 CELLSPACING=0 CELLPADDING=0 ALIGN=center><TR><TD>\n"
+      "<TABLE BORDER=0 CELLSPACING=0 CELLPADDING=0>\n";
   for (int row = 0; row < 9; ++row) {
     page += "<TR>\n";
     for (int column = 0; column < 9; ++column) {
@@ -310,12 +321,14 @@ std::string LevelPage(const Puzzle& puzzle, int wsLevel, int32_t selectionTime,
   page += "\">\n";
   page += Format("<INPUT NAME=ws_level TYPE=hidden VALUE=\"%d\">\n", wsLevel);
   page += Format("<INPUT NAME=ws_seltime TYPE=hidden VALUE=\"%d\">\n", selectionTime);
-  page += "<P ALIGN=center><INPUT TYPE=button VALUE=\"Check\" onClick=\"Check(this.form)\"></P>\n"
-          "</FORM>\n";
+  page +=
+      "<P ALIGN=center><INPUT TYPE=button VALUE=\"Check\" onClick=\"Check(this.form)\"></P>\n"
+      "</FORM>\n";
   // Read by the program: the puzzle's name, up to " - '".
-  page += Format("<SCRIPT LANGUAGE=\"JavaScript\">\nvar sDayName = '%s';\n"
-                 "var sPuzzleID = 'Sudoku #%d, rated %s - ' + sDayName;\n</SCRIPT>\n",
-                 EnglishWeekday(WeekdayOf(date)), number, kLevelWords[index]);
+  page += Format(
+      "<SCRIPT LANGUAGE=\"JavaScript\">\nvar sDayName = '%s';\n"
+      "var sPuzzleID = 'Sudoku #%d, rated %s - ' + sDayName;\n</SCRIPT>\n",
+      EnglishWeekday(WeekdayOf(date)), number, kLevelWords[index]);
   page += "</BODY>\n</HTML>\n";
   return page;
 }
@@ -329,19 +342,20 @@ std::string RandomPage(const Puzzle& puzzle, int id, const CivilDate& published,
   page.reserve(9000);
   page += "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n";
   page += Format("<title>Random Sudoku %d%s</title>\n<style>\n", id, solution ? ": solution" : "");
-  page += "body { font-family: Verdana, Arial, sans-serif; text-align: center; }\n"
-          "table.grid { border-collapse: collapse; margin: 1em auto; border: 3px solid #333; }\n"
-          "table.grid td { width: 2.2em; height: 2.2em; text-align: center;"
-          " border: 1px solid #888; font-size: 18px; }\n"
-          "table.grid td.r { border-right: 3px solid #333; }\n"
-          "table.grid td.b { border-bottom: 3px solid #333; }\n"
-          "td.given b { color: #000; }\n"
-          "td.solved span { color: #06c; }\n"
-          "</style>\n</head>\n<body>\n";
-  page += Format("<div id=\"header\"><a href=\"/random/\">Random Sudoku</a> &middot; "
-                 "<a href=\"/random/%s.php?id=%d\">%s</a></div>\n",
-                 solution ? "puzzle" : "solution", id,
-                 solution ? "Back to the puzzle" : "Show the solution");
+  page +=
+      "body { font-family: Verdana, Arial, sans-serif; text-align: center; }\n"
+      "table.grid { border-collapse: collapse; margin: 1em auto; border: 3px solid #333; }\n"
+      "table.grid td { width: 2.2em; height: 2.2em; text-align: center;"
+      " border: 1px solid #888; font-size: 18px; }\n"
+      "table.grid td.r { border-right: 3px solid #333; }\n"
+      "table.grid td.b { border-bottom: 3px solid #333; }\n"
+      "td.given b { color: #000; }\n"
+      "td.solved span { color: #06c; }\n"
+      "</style>\n</head>\n<body>\n";
+  page += Format(
+      "<div id=\"header\"><a href=\"/random/\">Random Sudoku</a> &middot; "
+      "<a href=\"/random/%s.php?id=%d\">%s</a></div>\n",
+      solution ? "puzzle" : "solution", id, solution ? "Back to the puzzle" : "Show the solution");
   // Read by the program: the puzzle's name after "Solution to Sudoku Puzzle ",
   // and its start date between "Puzzle started " and " and end".
   if (solution)
@@ -350,8 +364,10 @@ std::string RandomPage(const Puzzle& puzzle, int id, const CivilDate& published,
     page += Format("<h1>Sudoku Puzzle %d</h1>\n", id);
   page += Format("<p class=\"times\">Puzzle started %s and ended %s. Rated %s.</p>\n", when.c_str(),
                  when.c_str(), LevelWord(puzzle.level));
-  page += solution ? "<p>Digits in bold were given; the others complete the solution.</p>\n"
-                   : "<p>Fill in the empty squares so that every row, column and box holds 1 to 9.</p>\n";
+  page +=
+      solution
+          ? "<p>Digits in bold were given; the others complete the solution.</p>\n"
+          : "<p>Fill in the empty squares so that every row, column and box holds 1 to 9.</p>\n";
   // Read by the program: one `<td class="` per cell; a digit followed by
   // "</span>" is an answer only, any other digit is also a given.
   page += "<table class=\"grid\">\n";
@@ -371,9 +387,10 @@ std::string RandomPage(const Puzzle& puzzle, int id, const CivilDate& published,
     page += "</tr>\n";
   }
   page += "</table>\n";
-  page += Format("<p class=\"footer\">Puzzles are numbered 10 to 32777. "
-                 "<a href=\"/random/%s.php?id=%d\">Next</a></p>\n</body>\n</html>\n",
-                 solution ? "solution" : "puzzle", id < 32777 ? id + 1 : 10);
+  page += Format(
+      "<p class=\"footer\">Puzzles are numbered 10 to 32777. "
+      "<a href=\"/random/%s.php?id=%d\">Next</a></p>\n</body>\n</html>\n",
+      solution ? "solution" : "puzzle", id < 32777 ? id + 1 : 10);
   return page;
 }
 
@@ -393,13 +410,15 @@ std::string IndexPage(const CivilDate& today) {
       "<title>Kovalo puzzle sites</title>\n"
       "<style>body { font-family: Verdana, Arial, sans-serif; margin: 2em; }</style>\n"
       "</head>\n<body>\n<h1>Kovalo puzzle sites</h1>\n<ul>\n";
-  page += Format("<li><a href=\"/main/daily.asp\">Daily Sudoku</a>: one puzzle a day, easy on "
-                 "Monday, evil on Sunday (today: %s)</li>\n",
-                 LongDate(today).c_str());
-  page += "<li><a href=\"/second/\">Puzzle of the day</a>, second site</li>\n"
-          "<li><a href=\"/level/sudoku/\">Sudoku by level</a>: easy, medium, hard and evil</li>\n"
-          "<li><a href=\"/random/\">Random Sudoku</a>: puzzles numbered 10 to 32777</li>\n"
-          "</ul>\n</body>\n</html>\n";
+  page += Format(
+      "<li><a href=\"/main/daily.asp\">Daily Sudoku</a>: one puzzle a day, easy on "
+      "Monday, evil on Sunday (today: %s)</li>\n",
+      LongDate(today).c_str());
+  page +=
+      "<li><a href=\"/second/\">Puzzle of the day</a>, second site</li>\n"
+      "<li><a href=\"/level/sudoku/\">Sudoku by level</a>: easy, medium, hard and evil</li>\n"
+      "<li><a href=\"/random/\">Random Sudoku</a>: puzzles numbered 10 to 32777</li>\n"
+      "</ul>\n</body>\n</html>\n";
   return page;
 }
 

@@ -90,7 +90,8 @@ Query ParseQuery(std::string_view text) {
     const size_t equals = field.find('=');
     const auto key = Decode(field.substr(0, equals), true);
     const auto value =
-        Decode(equals == std::string_view::npos ? std::string_view() : field.substr(equals + 1), true);
+        Decode(equals == std::string_view::npos ? std::string_view() : field.substr(equals + 1),
+               true);
     if (!key || !value) {
       query.broken = true;
       return query;
@@ -166,7 +167,7 @@ bool EtagMatches(std::string_view header, std::string_view etag) {
 
 Level MainWeeklyLevel(const CivilDate& date) {
   // Easy on Monday and Tuesday, harder through the week, evil on Sunday.
-  static constexpr std::array<Level, 7> kByWeekday = {Level::Evil,   Level::Easy, Level::Easy,
+  static constexpr std::array<Level, 7> kByWeekday = {Level::Evil,   Level::Easy,   Level::Easy,
                                                       Level::Medium, Level::Medium, Level::Hard,
                                                       Level::Hard};
   return kByWeekday[WeekdayOf(date)];
@@ -203,7 +204,8 @@ SiteResponse SecondSite(std::string_view path, const Query& query, const CivilDa
   // The day files live in a folder whose name ends in a backslash.
   constexpr std::string_view kFolder = "DayFiles\\";
   constexpr std::string_view kExtension = ".js";
-  if (path.substr(0, kFolder.size()) != kFolder || path.size() < kFolder.size() + kExtension.size() ||
+  if (path.substr(0, kFolder.size()) != kFolder ||
+      path.size() < kFolder.size() + kExtension.size() ||
       path.substr(path.size() - kExtension.size()) != kExtension)
     return Error(404, "No such page on the second site.");
   const std::string_view name =
@@ -313,7 +315,8 @@ Puzzle RandomSitePuzzle(int id) {
 }
 
 CivilDate RandomPublishedDate(int id) {
-  const int64_t offset = ((id - kFirstRandomId) % kRandomDaySpread + kRandomDaySpread) % kRandomDaySpread;
+  const int64_t offset =
+      ((id - kFirstRandomId) % kRandomDaySpread + kRandomDaySpread) % kRandomDaySpread;
   return CivilFromDays(DaysFromCivil(kRandomFirstDay) + offset);
 }
 

@@ -40,10 +40,10 @@ std::optional<CivilDate> DateOfSelectionTime(int wsLevel, int32_t selectionTime)
 // The puzzle of every page, by site and what its address names. Each comes
 // from the generator with a seed made of the site and that key, so the same
 // address always gives the same puzzle.
-Puzzle MainWeeklyPuzzle(const CivilDate& date);   // level by weekday
-Puzzle SecondWeeklyPuzzle(const CivilDate& date); // level varies with the date
+Puzzle MainWeeklyPuzzle(const CivilDate& date);    // level by weekday
+Puzzle SecondWeeklyPuzzle(const CivilDate& date);  // level varies with the date
 Puzzle LevelSitePuzzle(int wsLevel, const CivilDate& date);
-Puzzle RandomSitePuzzle(int id);                  // level varies with the id
+Puzzle RandomSitePuzzle(int id);  // level varies with the id
 // The date a random puzzle's page gives as its start.
 CivilDate RandomPublishedDate(int id);
 constexpr int kFirstRandomId = 10;

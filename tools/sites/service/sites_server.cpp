@@ -27,7 +27,7 @@ constexpr size_t kMaxBody = size_t{16} * 1024;
 
 CivilDate LocalToday() {
   const std::time_t now = std::time(nullptr);
-  struct tm fields{};
+  struct tm fields {};
   if (localtime_r(&now, &fields) == nullptr) return CivilDate{1970, 1, 1};
   return CivilDate{fields.tm_year + 1900, fields.tm_mon + 1, fields.tm_mday};
 }
@@ -46,8 +46,8 @@ SitesServer::SitesServer(ServerOptions options)
   });
   server_->new_task_queue = [] { return new httplib::ThreadPool(kWorkers); };
   const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(options_.readTimeout);
-  const auto micros = std::chrono::duration_cast<std::chrono::microseconds>(
-      options_.readTimeout - seconds);
+  const auto micros =
+      std::chrono::duration_cast<std::chrono::microseconds>(options_.readTimeout - seconds);
   server_->set_read_timeout(seconds.count(), micros.count());
   server_->set_write_timeout(seconds.count(), micros.count());
   server_->set_keep_alive_timeout(std::max<time_t>(1, seconds.count()));

@@ -55,7 +55,7 @@ class SitesServer {
   ServerOptions options_;
   std::unique_ptr<httplib::Server> server_;
   std::atomic<int> requests_{0};
-  std::atomic<int> runState_{0};  // 0 before Run, 1 in it, 2 after it
+  std::atomic<int> runState_{0};         // 0 before Run, 1 in it, 2 after it
   std::atomic<int64_t> lastRequest_{0};  // steady-clock milliseconds
   std::mutex mutex_;
   std::condition_variable stopping_;
