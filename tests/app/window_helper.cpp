@@ -16,6 +16,7 @@
 #include "app/butt.h"
 #include "app/kovalo_app.h"
 #include "app/kovalo_dlg.h"
+#include "saves/save_files.h"
 
 int main(int argc, char** argv) {
   using namespace kovalo;
@@ -41,5 +42,5 @@ int main(int argc, char** argv) {
       window->close();
     });
   });
-  return app.Run();
+  return app.Run(kovalo::CurrentFolder());
 }
