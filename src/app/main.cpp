@@ -24,9 +24,11 @@ int main(int argc, char** argv) {
       return 2;
     case kovalo::CommandLine::Action::Run: break;
   }
+  // No thread runs yet and nothing in the program sets the environment.
+  const char* xdgDataHome = std::getenv("XDG_DATA_HOME");  // NOLINT(concurrency-mt-unsafe)
+  const char* home = std::getenv("HOME");                  // NOLINT(concurrency-mt-unsafe)
   const std::string folder =
-      kovalo::ChooseWorkingFolder(line.dataFolder, std::getenv("XDG_DATA_HOME"),
-                                  std::getenv("HOME"), kovalo::CurrentFolder());
+      kovalo::ChooseWorkingFolder(line.dataFolder, xdgDataHome, home, kovalo::CurrentFolder());
   kovalo::CKovaloApp app(argc, argv);
   if (folder.empty()) return app.ShowNoDataFolder();
   // The worker's relative scratch name then names a file in the same folder

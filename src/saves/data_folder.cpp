@@ -26,7 +26,10 @@ std::string XdgDataFolder(const char* xdgDataHome, const char* home) {
 }
 
 std::string XdgDataFolderFromEnvironment() {
-  return XdgDataFolder(std::getenv("XDG_DATA_HOME"), std::getenv("HOME"));
+  // Nothing in the program sets the environment, so reading it is safe.
+  const char* xdgDataHome = std::getenv("XDG_DATA_HOME");  // NOLINT(concurrency-mt-unsafe)
+  const char* home = std::getenv("HOME");                  // NOLINT(concurrency-mt-unsafe)
+  return XdgDataFolder(xdgDataHome, home);
 }
 
 int MakeDataFolder(const std::string& folder) {
@@ -50,7 +53,7 @@ namespace kovalo {
 std::string ChooseWorkingFolder(bool useDataFolder, const char* xdgDataHome, const char* home,
                                 const std::string& currentFolder) {
   if (!useDataFolder) return currentFolder;
-  const std::string folder = XdgDataFolder(xdgDataHome, home);
+  std::string folder = XdgDataFolder(xdgDataHome, home);
   if (folder.empty() || MakeDataFolder(folder) != 0) return {};
   return folder;
 }

@@ -171,7 +171,8 @@ namespace {
 void RemoveDeadWritersTemporaries(const std::string& folder, const std::string& prefix) {
   DIR* dir = ::opendir(folder.c_str());
   if (dir == nullptr) return;
-  while (const dirent* entry = ::readdir(dir)) {
+  // readdir is safe here: the stream belongs to this call alone.
+  while (const dirent* entry = ::readdir(dir)) {  // NOLINT(concurrency-mt-unsafe)
     const std::string_view name = entry->d_name;
     if (name.size() <= prefix.size() + 4 || name.substr(0, prefix.size()) != prefix ||
         name.substr(name.size() - 4) != ".tmp")
