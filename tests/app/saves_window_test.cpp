@@ -14,7 +14,7 @@
 
 #include "app/butt.h"
 #include "app/kovalo_dlg.h"
-#include "app/save_row_delegate.h"
+#include "saves/qt/save_row_delegate.h"
 #include "qt_app.h"
 #include "saves/qt/saves_list.h"
 #include "saves/save_texts.h"

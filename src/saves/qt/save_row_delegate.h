@@ -34,14 +34,13 @@ void DrawCross(QPainter& painter, const QRectF& box, const QColor& colour);
 class SaveRowDelegate : public QStyledItemDelegate {
   Q_OBJECT
  public:
-  SaveRowDelegate(const SaveBook& book, const CSaves& list, QObject* parent);
+  SaveRowDelegate(const CSaves& list, QObject* parent);
 
   void paint(QPainter* painter, const QStyleOptionViewItem& option,
              const QModelIndex& index) const override;
   QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
 
  private:
-  const SaveBook& book_;
   const CSaves& list_;
 };
 

@@ -1,5 +1,5 @@
 // Rows of the saves list, column by column.
-#include "app/save_row_delegate.h"
+#include "saves/qt/save_row_delegate.h"
 
 #include <QPainter>
 #include <QPainterPath>
@@ -168,17 +168,17 @@ void DrawSaveRow(QPainter& painter, const QRect& rect, const std::string& text,
   painter.restore();
 }
 
-SaveRowDelegate::SaveRowDelegate(const SaveBook& book, const CSaves& list, QObject* parent)
-    : QStyledItemDelegate(parent), book_(book), list_(list) {}
+SaveRowDelegate::SaveRowDelegate(const CSaves& list, QObject* parent)
+    : QStyledItemDelegate(parent), list_(list) {}
 
 void SaveRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
                             const QModelIndex& index) const {
   const int row = index.row();
   if (row < 0 || row >= list_.RowCount()) return;
-  const std::string& text = list_.RowText(row);
+  const std::string text = list_.RowText(row);
   const std::string group = list_.GroupRowText();
-  DrawSaveRow(*painter, option.rect, text, book_.Entry(list_.RowReference(row)),
-              InGroup(text, GroupPrefix(group)), list_.SelectedRow() == row);
+  DrawSaveRow(*painter, option.rect, text, list_.RowEntry(row), InGroup(text, GroupPrefix(group)),
+              list_.SelectedRow() == row);
 }
 
 QSize SaveRowDelegate::sizeHint(const QStyleOptionViewItem&, const QModelIndex&) const {
