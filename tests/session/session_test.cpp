@@ -61,7 +61,9 @@ TEST_F(SessionTest, SaveThenLoadGivesBackTheBoardTheTitleBytesAndTheDate) {
   LoadGrid(session.board(), puzzle, Plain);
   session.PressControl(IDC_LOCK, false);
   // A title in an 8-bit code page, not UTF-8: its bytes must come back.
-  const std::string title = "Sudoku 12, Friday Dif\xED" "cil";
+  const std::string title =
+      "Sudoku 12, Friday Dif\xED"
+      "cil";
   session.SetTitle(title);
   session.puzzleDate() = "12 4 2026";
   session.firstSaveFlag() = 1;

@@ -3,6 +3,7 @@
 // columns drawn as vector shapes, so that they stay sharp at any scale.
 #pragma once
 
+#include <QColor>
 #include <QStyledItemDelegate>
 #include <string>
 
@@ -19,6 +20,12 @@ class CSaves;
 // row's group.
 void DrawSaveRow(QPainter& painter, const QRect& rect, const std::string& text,
                  const SaveEntry* entry, bool groupRow, bool selected);
+
+// The colour a word of the row is drawn in on fill: ink itself, unless the
+// two are so alike (contrast below kLeastContrast) that the word would
+// vanish; then ink darkened on a light fill, lightened on a dark one.
+constexpr double kLeastContrast = 1.25;
+QColor ReadableColour(const QColor& ink, const QColor& fill);
 
 // The row in words, as a screen reader says it: the columns that DrawSaveRow
 // draws, the symbols named.
