@@ -7,7 +7,7 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
-#include <cstring>
+#include <system_error>
 #include <vector>
 
 namespace kovalo {
@@ -104,14 +104,17 @@ std::string ClashIn(const std::string& digits) {
       for (int b = a + 1; b < 9; ++b) {
         const char digit = digits[cells[a]];
         if (!IsDigit(digit) || digit != digits[cells[b]]) continue;
-        return std::string(kNames[unit / 9]) + Format(" %d holds %d twice: at ", unit % 9 + 1,
-                                                      digit - '0') +
-               Where(cells[a]) + " and at " + Where(cells[b]) + ".";
+        return std::string(kNames[unit / 9]) +
+               Format(" %d holds %d twice: at ", unit % 9 + 1, digit - '0') + Where(cells[a]) +
+               " and at " + Where(cells[b]) + ".";
       }
     }
   }
   return {};
 }
+
+// The system's words for an error number ("No such file or directory").
+std::string ReasonOf(int error) { return std::generic_category().message(error); }
 
 PuzzleReading Refused(std::string error) { return PuzzleReading{{}, std::move(error)}; }
 
@@ -255,14 +258,14 @@ PuzzleReading ReadPuzzleText(std::string_view text) {
 
 PuzzleReading ReadPuzzleFile(const std::string& path) {
   std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (!file) return Refused("Cannot read " + path + ": " + std::strerror(errno) + ".");
+  if (!file) return Refused("Cannot read " + path + ": " + ReasonOf(errno) + ".");
   std::string bytes(kFileBytesRead, '\0');
   const size_t size = std::fread(bytes.data(), 1, bytes.size(), file);
   const bool failed = std::ferror(file) != 0;
   const int reason = errno;
   const bool more = !failed && size == kFileBytesRead && std::fgetc(file) != EOF;
   std::fclose(file);
-  if (failed) return Refused("Cannot read " + path + ": " + std::strerror(reason) + ".");
+  if (failed) return Refused("Cannot read " + path + ": " + ReasonOf(reason) + ".");
   bytes.resize(size);
   // A line cut at the end of what was read is left out, not read as short.
   if (more) bytes.resize(bytes.rfind('\n') == std::string::npos ? 0 : bytes.rfind('\n'));
@@ -310,8 +313,8 @@ std::string PuzzleLine(const Board& board) {
   for (int row = 0; row < 9; ++row) {
     for (int col = 0; col < 9; ++col) {
       const Cell& cell = board.AtGrid(row, col);
-      const bool given = cell.status == kStartingNumber && cell.text.size() == 1 &&
-                         IsDigit(cell.text[0]);
+      const bool given =
+          cell.status == kStartingNumber && cell.text.size() == 1 && IsDigit(cell.text[0]);
       line += given ? cell.text[0] : '.';
     }
   }

@@ -62,7 +62,8 @@ Hint SingleDigitFieldStep(const Board& board, const Cell& cell) {
   where[0] = 'R';
   const std::string digit(1, hint.digit);
   if (PeersHoldTheOthers(board, cell, hint.digit))
-    hint.text = where + " can only be " + digit + ": its row, column and box hold the other digits.";
+    hint.text =
+        where + " can only be " + digit + ": its row, column and box hold the other digits.";
   else
     hint.text = where + " lists " + digit + " alone, so it can be fixed, and " + digit +
                 " struck from its row, column and box.";
@@ -90,7 +91,8 @@ Hint BoxLineStep(const Board& board, const aid::BoxLine& boxLine, std::vector<in
   for (int r = 0; r < 3; ++r) {
     for (int c = 0; c < 3; ++c) {
       const Cell& cell = board.At(CellPlace{boxLine.boxRow, boxLine.boxCol, r, c}.Number());
-      if (!cell.IsFixed() && aid::Holds(cell.text, boxLine.digit)) hint.cells.push_back(cell.number);
+      if (!cell.IsFixed() && aid::Holds(cell.text, boxLine.digit))
+        hint.cells.push_back(cell.number);
     }
   }
   hint.cells.insert(hint.cells.end(), struck.begin(), struck.end());
@@ -159,7 +161,8 @@ Hint FindHint(const Board& board) {
   }
 
   bool complete = true;
-  for (const Cell& cell : board.cells()) complete = complete && cell.IsFixed() && cell.text.size() == 1;
+  for (const Cell& cell : board.cells())
+    complete = complete && cell.IsFixed() && cell.text.size() == 1;
   if (complete)
     hint.text = "The puzzle is complete: the aids have nothing left to do.";
   else if (!board.locked)
@@ -167,7 +170,8 @@ Hint FindHint(const Board& board) {
         "The aids find nothing to do. Lock the starting numbers with \"Lock Start#'s\" and press "
         "\"Fill\", so that every cell lists its digits.";
   else
-    hint.text = "The aids find nothing more to do: the next step needs a technique they do not know.";
+    hint.text =
+        "The aids find nothing more to do: the next step needs a technique they do not know.";
   return hint;
 }
 

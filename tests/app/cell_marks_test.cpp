@@ -20,7 +20,9 @@ namespace {
 class ScriptedHost : public CellHost {
  public:
   void CellEdited(Cell&, const std::string&) override {}
-  void CellCommand(Cell& cell, int commandId) override { commands.emplace_back(cell.number, commandId); }
+  void CellCommand(Cell& cell, int commandId) override {
+    commands.emplace_back(cell.number, commandId);
+  }
   void FocusCell(int) override {}
   void PressUndo() override {}
   void PressRedo() override {}

@@ -5,10 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <unistd.h>
 
 #include "board/same_digits.h"
 #include "support/board_text.h"
@@ -65,9 +65,7 @@ TEST(ReadPuzzleText, TakesEveryLayoutAndSaysWhatIsWrongWithTheRest) {
       {"81 characters, . for a blank", Dotted(kClassic), kClassic, ""},
       {"-, * and _ for blanks", mixedBlanks, kClassic, ""},
       {"line with CRLF, blanks and a comment",
-       "# from the paper\r\n\r\n  " + Dotted(kClassic) + "  \r\n",
-       kClassic,
-       ""},
+       "# from the paper\r\n\r\n  " + Dotted(kClassic) + "  \r\n", kClassic, ""},
       {"byte-order mark", "\xEF\xBB\xBF" + kClassic, kClassic, ""},
       {"blanks between the rows", "  " + Grid(kClassic, " "), kClassic, ""},
       {"nine rows of nine", Grid(kClassic), kClassic, ""},
@@ -179,8 +177,9 @@ TEST(CountSolutions, CountsUpToTwo) {
   } rows[] = {
       {"the newspaper puzzle", kClassic, 2, 1},
       {"dots count as blanks", Dotted(kClassic), 2, 1},
-      {"its solution", "534678912672195348198342567859761423426853791713924856961537284287419635"
-                       "345286179",
+      {"its solution",
+       "534678912672195348198342567859761423426853791713924856961537284287419635"
+       "345286179",
        2, 1},
       {"a puzzle of 17 clues", kSecond, 2, 1},
       {"no clue at all", std::string(81, '0'), 2, 2},

@@ -71,7 +71,9 @@ TEST(FindHint, NamesEachKindOfStepInWords) {
        filledFirst + " Then: Row 1, column 9 can only be 9: its row, column and box hold the "
                      "other digits.",
        {Number(0, 8)}},
-      {"nothing found on a board that is not locked", kEmptyRows, false,
+      {"nothing found on a board that is not locked",
+       kEmptyRows,
+       false,
        "The aids find nothing to do. Lock the starting numbers with \"Lock Start#'s\" and press "
        "\"Fill\", so that every cell lists its digits.",
        {}},
@@ -171,7 +173,8 @@ void TakeAndCheck(Board& board, const Hint& hint) {
     EXPECT_EQ(static_cast<int>(board.steps[ruleOutBefore + 1] & 0xFFFF), hint.struck[0]);
     for (int number : hint.struck) {
       const CellPlace place = PlaceOfNumber(number);
-      const std::string& was = before.texts[static_cast<size_t>(place.GridRow() * 9 + place.GridCol())];
+      const std::string& was =
+          before.texts[static_cast<size_t>(place.GridRow() * 9 + place.GridCol())];
       EXPECT_TRUE(aid::Holds(was, hint.digit)) << number;
       EXPECT_FALSE(aid::Holds(board.At(number).text, hint.digit)) << number;
     }
@@ -240,8 +243,7 @@ TEST(FindHint, NamesTheStepTheAidsTakeOnPuzzlesOfEveryLevel) {
     }
     ++seen[level];
   }
-  for (Level level :
-       {Level::Singles, Level::LoneNumbers, Level::BoxLines, Level::BeyondTheAids}) {
+  for (Level level : {Level::Singles, Level::LoneNumbers, Level::BoxLines, Level::BeyondTheAids}) {
     std::cout << NameOf(level) << ": " << seen[level] << " puzzles\n";
     EXPECT_GT(seen[level], 0) << NameOf(level);
   }
