@@ -125,76 +125,93 @@ PuzzleReading Accepted(std::string digits) {
 }
 
 // The search of CountSolutions: 9-bit masks of the digits each row, column
-// and box holds, always branching on the open cell with the fewest digits.
+// and box holds. Each step branches on the fewest choices, either the
+// digits left for one open cell or the places left for one digit in a row,
+// column or box, and stops where either is none: a puzzle whose
+// contradiction lies in where a digit can go is then refused at once
+// rather than after a search through every way of filling the rest.
 class SolutionCounter {
  public:
   bool Load(std::string_view digits) {
+    const Units& units = TheUnits();
+    for (int unit = 0; unit < 27; ++unit)
+      for (int k : units.cells[unit]) unitsOf_[k][unit / 9] = unit;
     for (int k = 0; k < 81; ++k) {
-      if (!IsDigit(digits[k])) {
-        open_[openCount_++] = k;
-        continue;
-      }
+      if (!IsDigit(digits[k])) continue;
       const unsigned bit = 1u << (digits[k] - '1');
       if (Used(k) & bit) return false;
-      Set(k, bit);
+      Place(k, bit);
     }
     return true;
   }
 
   void Count(int limit) {
     if (found_ >= limit) return;
-    int best = -1;
-    unsigned bestFree = 0;
+    int bestCell = -1;
+    unsigned bestDigits = 0;
     int bestCount = 10;
-    for (int i = 0; i < openCount_; ++i) {
-      const int k = open_[i];
-      if (placed_[k]) continue;
-      const unsigned free = ~Used(k) & 0x1FF;
-      const int count = std::popcount(free);
+    for (int k = 0; k < 81; ++k) {
+      if (cells_[k] != 0) continue;
+      const unsigned digits = ~Used(k) & 0x1FFu;
+      const int count = std::popcount(digits);
+      if (count == 0) return;
       if (count < bestCount) {
-        best = k;
-        bestFree = free;
+        bestCell = k;
+        bestDigits = digits;
         bestCount = count;
-        if (count <= 1) break;
       }
     }
-    if (best < 0) {
+    if (bestCell < 0) {
       ++found_;
       return;
     }
-    for (unsigned free = bestFree; free != 0 && found_ < limit; free &= free - 1) {
-      const unsigned bit = free & (~free + 1);
-      Set(best, bit);
-      placed_[best] = true;
-      Count(limit);
-      placed_[best] = false;
-      Clear(best, bit);
+    int bestUnit = -1;
+    unsigned bestDigit = 0;
+    for (int unit = 0; unit < 27 && bestCount > 1; ++unit) {
+      for (unsigned missing = ~units_[unit] & 0x1FFu; missing != 0; missing &= missing - 1) {
+        const unsigned digit = missing & (~missing + 1);
+        int places = 0;
+        for (int k : TheUnits().cells[unit]) places += cells_[k] == 0 && (Used(k) & digit) == 0;
+        if (places == 0) return;
+        if (places < bestCount) {
+          bestUnit = unit;
+          bestDigit = digit;
+          bestCount = places;
+        }
+      }
     }
+    if (bestUnit >= 0) {
+      for (int k : TheUnits().cells[bestUnit]) {
+        if (cells_[k] != 0 || (Used(k) & bestDigit) != 0) continue;
+        Try(k, bestDigit, limit);
+        if (found_ >= limit) return;
+      }
+      return;
+    }
+    for (unsigned digits = bestDigits; digits != 0 && found_ < limit; digits &= digits - 1)
+      Try(bestCell, digits & (~digits + 1), limit);
   }
 
   int found() const { return found_; }
 
  private:
-  static int BoxOf(int k) {
-    const CellPlace place = PlaceOfGrid(k / 9, k % 9);
-    return 3 * place.boxRow + place.boxCol;
+  unsigned Used(int k) const {
+    return units_[unitsOf_[k][0]] | units_[unitsOf_[k][1]] | units_[unitsOf_[k][2]];
   }
-  unsigned Used(int k) const { return rows_[k / 9] | cols_[k % 9] | boxes_[BoxOf(k)]; }
-  void Set(int k, unsigned bit) {
-    rows_[k / 9] |= bit;
-    cols_[k % 9] |= bit;
-    boxes_[BoxOf(k)] |= bit;
+  void Place(int k, unsigned bit) {
+    cells_[k] = bit;
+    for (int unit : unitsOf_[k]) units_[unit] |= bit;
   }
-  void Clear(int k, unsigned bit) {
-    rows_[k / 9] &= ~bit;
-    cols_[k % 9] &= ~bit;
-    boxes_[BoxOf(k)] &= ~bit;
+  void Try(int k, unsigned bit, int limit) {
+    Place(k, bit);
+    Count(limit);
+    cells_[k] = 0;
+    for (int unit : unitsOf_[k]) units_[unit] &= ~bit;
   }
 
-  std::array<unsigned, 9> rows_{}, cols_{}, boxes_{};
-  std::array<int, 81> open_{};
-  std::array<bool, 81> placed_{};
-  int openCount_ = 0;
+  std::array<unsigned, 27> units_{};              // digits held, by unit
+  std::array<unsigned, 81> cells_{};              // the digit's bit, 0 while open
+  std::array<std::array<int, 3>, 81> unitsOf_{};  // row, column and box of a cell
   int found_ = 0;
 };
 
