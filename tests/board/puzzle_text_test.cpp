@@ -9,7 +9,6 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <random>
 
 #include "board/same_digits.h"
 #include "support/board_text.h"
@@ -167,51 +166,6 @@ TEST_F(PuzzleFileTest, UnreadableBinaryAndLongFiles) {
   const PuzzleReading reading = ReadPuzzleFile(Write("many.sdm", collection));
   EXPECT_EQ(reading.error, "");
   EXPECT_EQ(reading.digits, kSecond);
-}
-
-// Any bytes give a well-formed reading: accepted, 81 digits that place on
-// the board and come back through the copied line; or refused with a
-// reason and no digits. The inputs are the fixtures cut, mixed and
-// mutated with a fixed seed.
-TEST(ReadPuzzleText, AnyBytesGiveAWellFormedReading) {
-  std::vector<std::string> seeds = {kClassic, Dotted(kSecond), Grid(kClassic)};
-  for (const char* file : {"classic.ss", "classic.sdk", "two.sdm", "framed.txt"}) {
-    std::ifstream in(std::string(KOVALO_TEST_DATA "/puzzles/") + file, std::ios::binary);
-    seeds.emplace_back(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  }
-  using namespace std::string_literals;
-  const std::string alphabet = "0123456789.-*_|+# \n\r[]x\0\x80"s;
-  std::mt19937 random(20240603);
-  int accepted = 0, refused = 0;
-  for (int n = 0; n < 4000; ++n) {
-    std::string text = seeds[random() % seeds.size()];
-    const int edits = static_cast<int>(random() % 4);
-    for (int e = 0; e < edits && !text.empty(); ++e) {
-      const size_t at = random() % text.size();
-      switch (random() % 4) {
-        case 0: text[at] = alphabet[random() % alphabet.size()]; break;
-        case 1: text.erase(at, 1 + random() % 3); break;
-        case 2: text.insert(at, 1, alphabet[random() % alphabet.size()]); break;
-        default: text.resize(at); break;
-      }
-    }
-    SCOPED_TRACE(text);
-    const PuzzleReading reading = ReadPuzzleText(text);
-    if (!reading.Accepted()) {
-      ++refused;
-      ASSERT_TRUE(reading.digits.empty());
-      continue;
-    }
-    ++accepted;
-    ASSERT_EQ(reading.digits.size(), 81u);
-    ASSERT_EQ(reading.digits.find_first_not_of("0123456789"), std::string::npos);
-    FakeScreen screen;
-    Board board(screen);
-    ASSERT_TRUE(PlacePuzzle(board, reading.digits));
-    ASSERT_EQ(ReadPuzzleText(PuzzleLine(board)).digits, reading.digits);
-  }
-  EXPECT_GT(accepted, 100);
-  EXPECT_GT(refused, 100);
 }
 
 TEST(CountSolutions, CountsUpToTwo) {
