@@ -3,6 +3,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 
 #include "app/command_line.h"
 #include "app/kovalo_app.h"
@@ -31,8 +32,16 @@ int main(int argc, char** argv) {
       kovalo::ChooseWorkingFolder(line.dataFolder, xdgDataHome, home, kovalo::CurrentFolder());
   kovalo::CKovaloApp app(argc, argv);
   if (folder.empty()) return app.ShowNoDataFolder();
+  // The toolkit has taken its own options out of argv by now. The working
+  // folder may change below, so a relative name is made absolute first.
+  std::string puzzleFile = kovalo::PuzzleFileArgument(argc, argv);
+  if (!puzzleFile.empty()) {
+    std::error_code error;
+    const std::filesystem::path absolute = std::filesystem::absolute(puzzleFile, error);
+    if (!error) puzzleFile = absolute.string();
+  }
   // The worker's relative scratch name then names a file in the same folder
   // as the saves, one the user can write.
   if (line.dataFolder && ::chdir(folder.c_str()) != 0) return app.ShowNoDataFolder();
-  return app.Run(folder);
+  return app.Run(folder, puzzleFile);
 }

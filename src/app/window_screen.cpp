@@ -46,7 +46,15 @@ void WindowScreen::SetControlChecked(int controlId, bool checked) {
   }
 }
 
+void WindowScreen::MarkHintCells(const std::vector<int>& cells) {
+  for (int n : hintCells_) window_.CellWidget(n)->SetHintMark(false);
+  hintCells_ = cells;
+  for (int n : hintCells_) window_.CellWidget(n)->SetHintMark(true);
+}
+
 void WindowScreen::Repaint() {
+  // A hint's frames last until the board changes.
+  if (!hintCells_.empty()) MarkHintCells({});
   // Every cell shows its model at once. A cell whose text, read-only state
   // and colours are as they were would paint the same pixels again, so only
   // the changed ones are painted.
@@ -54,6 +62,7 @@ void WindowScreen::Repaint() {
     CSmallBox* cell = window_.CellWidget(n);
     if (cell->Sync()) cell->viewport()->repaint();
   }
+  if (repainted) repainted();
 }
 
 bool WindowScreen::SetClipboardText(const std::string& text) {

@@ -8,6 +8,7 @@
 #include "download/run_state.h"
 #include "saves/load_position.h"
 #include "saves/save_texts.h"
+#include "solver/hint.h"
 #include "solver/solving_aids.h"
 
 namespace kovalo {
@@ -93,7 +94,43 @@ void Session::PressControl(int controlId, bool checked) {
 
 void Session::CellEdited(Cell& cell, const std::string& text) { board_.PlayerEdited(cell, text); }
 
-void Session::CellCommand(Cell& cell, int commandId) { RunCellCommand(board_, cell, commandId); }
+void Session::CellCommand(Cell& cell, int commandId) {
+  if (commandId == ID_HINT)
+    ShowHint(cell);
+  else
+    RunCellCommand(board_, cell, commandId);
+}
+
+void Session::ShowHint(const Cell& clicked) {
+  const Hint hint = FindHint(board_);
+  view_.MarkHintCells(hint.cells);
+  view_.ShowMessage(hint.text, "Hint", Buttons::Ok, &clicked);
+}
+
+// ---------------------------------------------------------------- puzzles in and out
+
+bool Session::PastePuzzle(std::string_view text) {
+  return EnterPuzzle(ReadPuzzleText(text), "Paste Puzzle");
+}
+
+bool Session::OpenPuzzleFile(const std::string& path) {
+  return EnterPuzzle(ReadPuzzleFile(path), "Open Puzzle");
+}
+
+bool Session::EnterPuzzle(const PuzzleReading& reading, const std::string& caption) {
+  if (!reading.Accepted() || !PlacePuzzle(board_, reading.digits)) {
+    view_.ShowMessage(reading.error, caption, Buttons::Ok, nullptr);
+    return false;
+  }
+  // A puzzle of the player's own, as if typed: no date, no site's answers.
+  puzzleDate_.clear();
+  firstSaveFlag_ = 0;
+  const std::string note = SolutionCountNote(CountSolutions(reading.digits));
+  if (!note.empty()) view_.ShowMessage(note, caption, Buttons::Ok, nullptr);
+  return true;
+}
+
+void Session::CopyPuzzle() { view_.SetClipboardText(PuzzleLine(board_)); }
 
 // ---------------------------------------------------------------- saved positions
 

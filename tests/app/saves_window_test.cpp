@@ -370,6 +370,7 @@ TEST_F(SavesWindowTest, RowsShowTheirGroupChecksAndFirstSave) {
 // vanish is drawn darker, the others stay; a long site word stops short of
 // the completion symbol.
 TEST(SaveRowColoursTest, WordsStayReadableAndSiteWordsStopBeforeTheSymbol) {
+  testing::EnsureQtApplication();  // for the fonts
   const QColor grey(192, 192, 192), blue(0, 128, 192);
   struct Case {
     QColor ink, fill;
