@@ -1,6 +1,4 @@
 // Kovalo: play and solve 9 x 9 Sudoku puzzles.
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstdlib>
 
@@ -31,8 +29,7 @@ int main(int argc, char** argv) {
       kovalo::ChooseWorkingFolder(line.dataFolder, xdgDataHome, home, kovalo::CurrentFolder());
   kovalo::CKovaloApp app(argc, argv);
   if (folder.empty()) return app.ShowNoDataFolder();
-  // The worker's relative scratch name then names a file in the same folder
-  // as the saves, one the user can write.
-  if (line.dataFolder && ::chdir(folder.c_str()) != 0) return app.ShowNoDataFolder();
+  // The Saves folder is made below folder (the data folder with
+  // --data-folder), so the current folder need not change.
   return app.Run(folder);
 }
