@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
@@ -14,6 +15,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <map>
 #include <future>
 #include <optional>
 #include <thread>
@@ -326,6 +328,94 @@ TEST_F(DownloadAdmissionTest, UnusablePlaceFolderFailsTheDownloadAtOnce) {
   // A usable folder again: the next download goes through.
   SetPlaceFolder(places());
   EXPECT_EQ(Fetch(server.Url()).page, "held page");
+}
+
+TEST(RuntimeFolder, ComesFromTheEnvironmentAndNeverFromTmp) {
+  struct Row {
+    const char* runtimeDir;
+    const char* cacheHome;
+    const char* home;
+    std::string folder;
+  };
+  const Row rows[] = {
+      {"/run/user/7", "/c", "/h", "/run/user/7/kovalo"},
+      {nullptr, "/c", "/h", "/c/kovalo"},
+      {"", "/c", "/h", "/c/kovalo"},
+      {"run", "/c", "/h", "/c/kovalo"},  // relative: as if unset
+      {nullptr, nullptr, "/h", "/h/.cache/kovalo"},
+      {nullptr, "", "/h", "/h/.cache/kovalo"},
+      {nullptr, "cache", "/h", "/h/.cache/kovalo"},
+      {nullptr, nullptr, "h", ""},
+      {nullptr, nullptr, nullptr, ""},
+  };
+  for (const Row& row : rows) {
+    EXPECT_EQ(RuntimeFolderFor(row.runtimeDir, row.cacheHome, row.home), row.folder)
+        << (row.runtimeDir ? row.runtimeDir : "(unset)") << " "
+        << (row.cacheHome ? row.cacheHome : "(unset)") << " " << (row.home ? row.home : "(unset)");
+  }
+}
+
+// Sets environment variables for a test and puts the old values back.
+class ScopedEnvironment {
+ public:
+  void Set(const char* name, const char* value) {
+    if (!saved_.contains(name)) {
+      const char* old = std::getenv(name);
+      saved_[name] = old ? std::optional<std::string>(old) : std::nullopt;
+    }
+    if (value)
+      setenv(name, value, 1);
+    else
+      unsetenv(name);
+  }
+  ~ScopedEnvironment() {
+    for (const auto& [name, value] : saved_) Set(name.c_str(), value ? value->c_str() : nullptr);
+  }
+
+ private:
+  std::map<std::string, std::optional<std::string>> saved_;
+};
+
+TEST_F(DownloadAdmissionTest, WithoutARuntimeFolderThePlacesGoToTheUsersCache) {
+  struct Row {
+    const char* what;
+    std::string cacheHome;  // empty: unset
+    std::string home;
+    std::string folder;  // expected, below folder_
+  };
+  const Row rows[] = {
+      {"XDG_CACHE_HOME, made with its parents", folder_ + "/cache/deeper", folder_ + "/unused",
+       folder_ + "/cache/deeper/kovalo"},
+      {"~/.cache", "", folder_ + "/home", folder_ + "/home/.cache/kovalo"},
+  };
+  CountingServer server(0ms);
+  CDlf handle;
+  ASSERT_EQ(handle.Prepare(0, 1000), 0);
+  SetPlaceFolder("");
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    {
+      ScopedEnvironment environment;
+      environment.Set("XDG_RUNTIME_DIR", nullptr);
+      environment.Set("XDG_CACHE_HOME", row.cacheHome.empty() ? nullptr : row.cacheHome.c_str());
+      environment.Set("HOME", row.home.c_str());
+      std::filesystem::create_directory(row.home);
+      EXPECT_EQ(UsableRuntimeFolder(), row.folder);
+      EXPECT_EQ(Fetch(server.Url()).page, "held page");
+    }
+    struct stat info {};
+    ASSERT_EQ(lstat(row.folder.c_str(), &info), 0);
+    EXPECT_TRUE(S_ISDIR(info.st_mode));
+    EXPECT_EQ(info.st_uid, getuid());
+    EXPECT_EQ(info.st_mode & 0777, 0700u);
+    ASSERT_EQ(lstat(std::filesystem::path(row.folder).parent_path().c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0077, 0u) << "the cache folder was made for this user only";
+    bool placeFile = false;
+    for (const auto& entry : std::filesystem::directory_iterator(row.folder))
+      placeFile = placeFile || entry.path().filename().string().rfind("semz-", 0) == 0;
+    EXPECT_TRUE(placeFile) << "the download took its place there";
+  }
+  SetPlaceFolder(places());
 }
 
 TEST_F(DownloadAdmissionTest, FourDownloadsOfOneHostRunAtMostThreeAtOnce) {
