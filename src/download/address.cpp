@@ -77,7 +77,9 @@ std::string ResolveRedirect(std::string_view requested, std::string_view locatio
   return root + "/" + std::string(location);
 }
 
-bool IsLocalFileAddress(std::string_view url) { return StartsWithIgnoringAsciiCase(url, "file://"); }
+bool IsLocalFileAddress(std::string_view url) {
+  return StartsWithIgnoringAsciiCase(url, "file://");
+}
 
 std::string LocalFilePath(std::string_view url) {
   std::string_view rest = url.substr(std::min<std::size_t>(7, url.size()));

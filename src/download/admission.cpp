@@ -71,8 +71,8 @@ bool UsableOwnFolder(const std::string& folder) {
   // first by someone else (in /tmp, say), or one that others may write, is
   // not used. The mode is read rather than asked of access(), which grants
   // everything to root.
-  return S_ISDIR(info.st_mode) && info.st_uid == getuid() &&
-         (info.st_mode & S_IRWXU) == S_IRWXU && (info.st_mode & (S_IWGRP | S_IWOTH)) == 0;
+  return S_ISDIR(info.st_mode) && info.st_uid == getuid() && (info.st_mode & S_IRWXU) == S_IRWXU &&
+         (info.st_mode & (S_IWGRP | S_IWOTH)) == 0;
 }
 
 // The home folder of the password database, for when HOME is not set.

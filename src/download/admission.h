@@ -44,9 +44,9 @@ class HostAdmission {
   // Takes one of the places of hostKey, waiting while all are taken, but not
   // beyond deadline. Place files that cannot be made or locked end the
   // attempt at once: waiting would not mend them.
-  static Admission Take(
-      const std::string& hostKey, HostPlace& place,
-      std::chrono::steady_clock::time_point deadline = std::chrono::steady_clock::time_point::max());
+  static Admission Take(const std::string& hostKey, HostPlace& place,
+                        std::chrono::steady_clock::time_point deadline =
+                            std::chrono::steady_clock::time_point::max());
 };
 
 // The folder of this user's run-time files (place files, lock files), as

@@ -96,9 +96,8 @@ AnswerVerdict JudgeAnswer(const AnswerFacts& facts, const std::string& url) {
 }
 
 bool IsNotFoundMessage(std::string_view head) {
-  const std::string upper = AsciiUpperCopy(head);
-  return upper.find("NOT FOUND") != std::string::npos &&
-         upper.find("<H1>ERROR</H1>") != std::string::npos;
+  return ContainsIgnoringAsciiCase(head, "NOT FOUND") &&
+         ContainsIgnoringAsciiCase(head, "<H1>ERROR</H1>");
 }
 
 Failure UrlTooLongFailure() {

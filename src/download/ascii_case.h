@@ -4,6 +4,7 @@
 // pages alike) stays as it is, whatever locale the program runs in.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -33,7 +34,16 @@ constexpr bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
 }
 
 constexpr bool StartsWithIgnoringAsciiCase(std::string_view text, std::string_view prefix) {
-  return text.size() >= prefix.size() && EqualsIgnoringAsciiCase(text.substr(0, prefix.size()), prefix);
+  return text.size() >= prefix.size() &&
+         EqualsIgnoringAsciiCase(text.substr(0, prefix.size()), prefix);
+}
+
+// Whether needle occurs in text. Allocates nothing, so it may run where an
+// exception must not pass (in the network library's callbacks).
+constexpr bool ContainsIgnoringAsciiCase(std::string_view text, std::string_view needle) {
+  return std::search(text.begin(), text.end(), needle.begin(), needle.end(),
+                     [](char a, char b) { return AsciiUpper(a) == AsciiUpper(b); }) != text.end() ||
+         needle.empty();
 }
 
 }  // namespace kovalo

@@ -100,8 +100,7 @@ Engine& TheEngine() {
 void CheckForErrorPage(Attempt& attempt) {
   attempt.checkedContent = true;
   const std::size_t n = std::min<std::size_t>(attempt.facts.received, kChunkSize);
-  attempt.facts.errorPageContent =
-      IsNotFoundMessage(std::string_view(attempt.slot.resultText, n));
+  attempt.facts.errorPageContent = IsNotFoundMessage(std::string_view(attempt.slot.resultText, n));
 }
 
 // Puts page bytes behind those received, never beyond the maximum page size;
@@ -376,7 +375,8 @@ bool FollowableScheme(std::string_view url) {
   // one) is fetched as http like that address.
   return StartsWithIgnoringAsciiCase(url, "http://") ||
          StartsWithIgnoringAsciiCase(url, "https://") ||
-         StartsWithIgnoringAsciiCase(url, "ftp://") || (!HasScheme(url) && !IsLocalFileAddress(url));
+         StartsWithIgnoringAsciiCase(url, "ftp://") ||
+         (!HasScheme(url) && !IsLocalFileAddress(url));
 }
 
 Engine::~Engine() {

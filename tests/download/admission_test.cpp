@@ -15,8 +15,8 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <map>
 #include <future>
+#include <map>
 #include <optional>
 #include <thread>
 
@@ -171,8 +171,8 @@ TEST_F(DownloadAdmissionTest, FourthTakerWaitsUntilAPlaceIsGivenBack) {
       << "another host waits too";
 
   HostPlace fourth;
-  auto taking = std::async(std::launch::async,
-                           [&] { return HostAdmission::Take("host/a", fourth); });
+  auto taking =
+      std::async(std::launch::async, [&] { return HostAdmission::Take("host/a", fourth); });
   EXPECT_EQ(taking.wait_for(300ms), std::future_status::timeout);
   held[1].Release();
   ASSERT_EQ(taking.wait_for(2s), std::future_status::ready);
@@ -184,8 +184,7 @@ TEST_F(DownloadAdmissionTest, WaitingForAPlaceCostsNoProcessorTime) {
   timings.placePollMs = 50;  // the program's period
   SetDownloadTimings(timings);
   HostPlace held[3];
-  for (HostPlace& place : held)
-    ASSERT_EQ(HostAdmission::Take("busy", place), Admission::Admitted);
+  for (HostPlace& place : held) ASSERT_EQ(HostAdmission::Take("busy", place), Admission::Admitted);
   auto taking = std::async(std::launch::async, [&] {
     timespec start{}, end{};
     clock_gettime(CLOCK_THREAD_CPUTIME_ID, &start);
@@ -205,14 +204,13 @@ TEST_F(DownloadAdmissionTest, WaitingForAPlaceCostsNoProcessorTime) {
 
 TEST_F(DownloadAdmissionTest, WaitEndsWhenRunStateTurns) {
   HostPlace held[3];
-  for (HostPlace& place : held)
-    ASSERT_EQ(HostAdmission::Take("host", place), Admission::Admitted);
+  for (HostPlace& place : held) ASSERT_EQ(HostAdmission::Take("host", place), Admission::Admitted);
   for (bool wake : {true, false}) {
     SCOPED_TRACE(wake ? "SetRunState" : "plain store");
     RunState.store(kRunStateRunning);
     HostPlace fourth;
-    auto taking = std::async(std::launch::async,
-                             [&] { return HostAdmission::Take("host", fourth); });
+    auto taking =
+        std::async(std::launch::async, [&] { return HostAdmission::Take("host", fourth); });
     EXPECT_EQ(taking.wait_for(100ms), std::future_status::timeout);
     if (wake) {
       SetRunState(kRunStateClosing);
@@ -245,8 +243,7 @@ TEST_F(DownloadAdmissionTest, DownloadWaitingForAPlaceStopsWithRunState) {
 
 TEST_F(DownloadAdmissionTest, WaitForAPlaceEndsAtTheDeadline) {
   HostPlace held[3];
-  for (HostPlace& place : held)
-    ASSERT_EQ(HostAdmission::Take("full", place), Admission::Admitted);
+  for (HostPlace& place : held) ASSERT_EQ(HostAdmission::Take("full", place), Admission::Admitted);
   HostPlace fourth;
   const auto start = std::chrono::steady_clock::now();
   EXPECT_EQ(HostAdmission::Take("full", fourth, start + 300ms), Admission::TimedOut);
@@ -517,8 +514,7 @@ TEST_F(DownloadAdmissionTest, PlacesStayExclusiveWhenTheirFilesAreRemovedAndMade
   Helper holder({"hold", places(), "http://h/page"});
   ASSERT_EQ(holder.ReadLine(), "held");
   HostPlace fourth;
-  auto taking =
-      std::async(std::launch::async, [&] { return HostAdmission::Take("h", fourth); });
+  auto taking = std::async(std::launch::async, [&] { return HostAdmission::Take("h", fourth); });
   EXPECT_EQ(taking.wait_for(300ms), std::future_status::timeout)
       << "a lock on a removed file counts for nothing";
   holder.Kill();
@@ -534,8 +530,7 @@ TEST_F(DownloadAdmissionTest, FilesOfManyHostsAreNotAllKeptOpen) {
   const auto before = openFiles();
   for (int host = 0; host < 200; ++host) {
     HostPlace place;
-    ASSERT_EQ(HostAdmission::Take("host-" + std::to_string(host), place),
-              Admission::Admitted);
+    ASSERT_EQ(HostAdmission::Take("host-" + std::to_string(host), place), Admission::Admitted);
   }
   EXPECT_LT(openFiles() - before, 120);
 }

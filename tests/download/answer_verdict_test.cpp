@@ -38,7 +38,8 @@ TEST(AnswerVerdict, EveryKindOfAnswer) {
     std::string logLine;
   };
   const std::string noHandle = "<html>Parse Download Error #99.</html>\n";
-  const std::string openLog = "URL '" + kUrl + "' (OpenURL() return NULL file handle) Unable to download URL";
+  const std::string openLog =
+      "URL '" + kUrl + "' (OpenURL() return NULL file handle) Unable to download URL";
   const Row rows[] = {
       {"200 with its head", Http(200), AnswerEnd::Page, 0, "", ""},
       {"200 whose page broke off", With(Http(200), [](AnswerFacts& f) { f.received = 120; }),
@@ -67,9 +68,9 @@ TEST(AnswerVerdict, EveryKindOfAnswer) {
       {"500", Http(500), AnswerEnd::Failed, kDownloadBadStatus,
        "<html>Parse Download Error #500 - URL Query Error 500</html>\n",
        "URL '" + kUrl + "' Query Error #500"},
-      {"no usable status line", With(AnswerFacts{}, [](AnswerFacts& f) { f.unusableStatus = true; }),
-       AnswerEnd::Failed, kDownloadBadStatus,
-       "<html>Parse Download Error #0 - URL Query Error 0</html>\n",
+      {"no usable status line",
+       With(AnswerFacts{}, [](AnswerFacts& f) { f.unusableStatus = true; }), AnswerEnd::Failed,
+       kDownloadBadStatus, "<html>Parse Download Error #0 - URL Query Error 0</html>\n",
        "URL '" + kUrl + "' Query Error #0"},
       {"a status line and then silence",
        With(AnswerFacts{}, [](AnswerFacts& f) { f.statusLineSeen = true; }), AnswerEnd::Failed,
@@ -85,10 +86,11 @@ TEST(AnswerVerdict, EveryKindOfAnswer) {
        "<html>Parse Download Error #0. 'session Closed Aborting'</html>\n",
        "session Closed Aborting"},
       {"past the time limit in mid-page",
-       With(Http(200), [](AnswerFacts& f) {
-         f.timedOut = true;
-         f.received = 500;
-       }),
+       With(Http(200),
+            [](AnswerFacts& f) {
+              f.timedOut = true;
+              f.received = 500;
+            }),
        AnswerEnd::Failed, kDownloadTimedOut, noHandle,
        "URL '" + kUrl + "' (Page Time Limit Exceeded) Unable to download URL"},
       {"past the time limit before the status",
@@ -106,26 +108,29 @@ TEST(AnswerVerdict, EveryKindOfAnswer) {
            "' (Exception Error on Read() file from internet) Unable to download URL'</html>\n",
        "URL '" + kUrl + "' (Exception Error on Read() file from internet) Unable to download URL"},
       {"a local file that opened",
-       With(AnswerFacts{}, [](AnswerFacts& f) {
-         f.localFile = true;
-         f.opened = true;
-       }),
+       With(AnswerFacts{},
+            [](AnswerFacts& f) {
+              f.localFile = true;
+              f.opened = true;
+            }),
        AnswerEnd::Page, 0, "", ""},
       {"a local file that did not open",
        With(AnswerFacts{}, [](AnswerFacts& f) { f.localFile = true; }), AnswerEnd::Failed,
        kDownloadNoHandle, noHandle,
        "URL '" + kUrl + "' (OpenURL() return bad file handle) Unable to download URL"},
       {"ftp, completed and empty",
-       With(AnswerFacts{}, [](AnswerFacts& f) {
-         f.isHttp = false;
-         f.completed = true;
-       }),
+       With(AnswerFacts{},
+            [](AnswerFacts& f) {
+              f.isHttp = false;
+              f.completed = true;
+            }),
        AnswerEnd::Page, 0, "", ""},
       {"ftp, broken off with bytes",
-       With(AnswerFacts{}, [](AnswerFacts& f) {
-         f.isHttp = false;
-         f.received = 3;
-       }),
+       With(AnswerFacts{},
+            [](AnswerFacts& f) {
+              f.isHttp = false;
+              f.received = 3;
+            }),
        AnswerEnd::Page, 0, "", ""},
       {"ftp, nothing", With(AnswerFacts{}, [](AnswerFacts& f) { f.isHttp = false; }),
        AnswerEnd::Failed, kDownloadNoHandle, noHandle, openLog},
@@ -195,7 +200,9 @@ TEST(NotFoundMessage, BothMarkersInAnyLetterCase) {
       {"NOT  FOUND <H1>ERROR</H1>", false},
       {"", false},
       // Bytes outside ASCII are no letters: the markers stay apart.
-      {"\xc9rror <H1>ERROR</H1> NOT\xa0" "FOUND", false},
+      {"\xc9rror <H1>ERROR</H1> NOT\xa0"
+       "FOUND",
+       false},
   };
   for (const Row& row : rows) EXPECT_EQ(IsNotFoundMessage(row.head), row.notFound) << row.head;
 }

@@ -117,7 +117,8 @@ void ReadEverywhere(std::string_view page, const std::string& what) {
           << reader.name << " on " << what << ": answer " << reading.answers[k] << " in cell " << k;
     }
     if (reading.title) {
-      ASSERT_LE(reading.title->size(), TitleSizeLimit(page.size())) << reader.name << " on " << what;
+      ASSERT_LE(reading.title->size(), TitleSizeLimit(page.size()))
+          << reader.name << " on " << what;
     }
     if (reading.date) {
       ASSERT_TRUE(IsDateText(*reading.date))
