@@ -64,9 +64,9 @@ struct DownloadTimings {
 void SetDownloadTimings(const DownloadTimings& timings);
 DownloadTimings CurrentDownloadTimings();
 
-// Where engine errors the user must see go ("Global Alloc Error",
-// "Crash Count>=10000"); the main window installs one that shows the
-// program-error box. By default nothing is shown.
+// Where engine errors the user must see go ("Global Alloc Error"); the main
+// window installs one that shows the program-error box. By default nothing
+// is shown.
 void SetProgramErrorSink(std::function<void(const std::string&)> sink);
 
 // Receives one line per failed download (address filled in, at most 1000
