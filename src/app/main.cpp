@@ -1,6 +1,4 @@
 // Kovalo: play and solve 9 x 9 Sudoku puzzles.
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -32,16 +30,15 @@ int main(int argc, char** argv) {
       kovalo::ChooseWorkingFolder(line.dataFolder, xdgDataHome, home, kovalo::CurrentFolder());
   kovalo::CKovaloApp app(argc, argv);
   if (folder.empty()) return app.ShowNoDataFolder();
-  // The toolkit has taken its own options out of argv by now. The working
-  // folder may change below, so a relative name is made absolute first.
+  // The toolkit has taken its own options out of argv by now. A relative
+  // name is of the folder the program was started in.
   std::string puzzleFile = kovalo::PuzzleFileArgument(argc, argv);
   if (!puzzleFile.empty()) {
     std::error_code error;
     const std::filesystem::path absolute = std::filesystem::absolute(puzzleFile, error);
     if (!error) puzzleFile = absolute.string();
   }
-  // The worker's relative scratch name then names a file in the same folder
-  // as the saves, one the user can write.
-  if (line.dataFolder && ::chdir(folder.c_str()) != 0) return app.ShowNoDataFolder();
+  // The Saves folder is made below folder (the data folder with
+  // --data-folder), so the current folder need not change.
   return app.Run(folder, puzzleFile);
 }
