@@ -167,8 +167,8 @@ std::string ListeningAddress(int fd) {
 }
 
 std::string ExposureWarning(const std::string& address) {
-  return "kovalo-sites: warning: listening on " + address +
-         ", which is not a loopback address: anyone who can reach it can use the service\n";
+  return "kovalo-sites: warning: " + address +
+         " is not a loopback address: anyone who can reach it can use the service\n";
 }
 
 }  // namespace kovalo::sites
