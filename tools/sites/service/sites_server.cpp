@@ -13,6 +13,7 @@
 #include <string_view>
 #include <thread>
 
+#include "answer_cache.h"
 #include "listen_socket.h"
 
 namespace kovalo::sites {
@@ -43,7 +44,7 @@ unsigned DescriptorBudget() {
 // Worker threads, each with an epoll set of its own; a page takes a
 // fraction of a millisecond of one core to build.
 unsigned WorkerThreads() {
-  return std::clamp(std::thread::hardware_concurrency(), 2u, 4u);
+  return std::clamp(2 * std::thread::hardware_concurrency(), 4u, 8u);
 }
 
 // What the daemon keeps per connection: the request target exactly as it
@@ -114,9 +115,13 @@ struct SitesServer::Callbacks {
     if (state == nullptr) {
       answer.status = 500;
     } else if (page) {
+      answer = server.Answer(state->target);
       const char* match =
           MHD_lookup_connection_value(connection, MHD_HEADER_KIND, MHD_HTTP_HEADER_IF_NONE_MATCH);
-      answer = AnswerRequest(state->target, server.options_.today(), match ? match : "");
+      if (answer.status == 200 && match != nullptr && EtagMatches(match, answer.etag)) {
+        answer.status = 304;
+        answer.body.clear();
+      }
     } else {
       answer.status = 404;  // no page takes a body
     }
@@ -144,7 +149,8 @@ CivilDate LocalToday() {
   return CivilDate{fields.tm_year + 1900, fields.tm_mon + 1, fields.tm_mday};
 }
 
-SitesServer::SitesServer(ServerOptions options) : options_(std::move(options)) {
+SitesServer::SitesServer(ServerOptions options)
+    : options_(std::move(options)), cache_(std::make_unique<AnswerCache>(options_.cachedPages)) {
   if (!options_.today) options_.today = LocalToday;
   lastRequest_ = SteadyMilliseconds();
 }
@@ -152,6 +158,15 @@ SitesServer::SitesServer(ServerOptions options) : options_(std::move(options)) {
 SitesServer::~SitesServer() {
   Stop();
   if (listenFd_ >= 0) close(listenFd_);
+}
+
+SiteResponse SitesServer::Answer(const std::string& target) {
+  const CivilDate today = options_.today();
+  if (const auto kept = cache_->Find(target, today)) return *kept;
+  SiteResponse answer = AnswerRequest(target, today);
+  // Error answers cost nothing to build and are not worth a place.
+  if (answer.status == 200) cache_->Keep(target, today, std::make_shared<SiteResponse>(answer));
+  return answer;
 }
 
 int SitesServer::Bind(const std::string& host, int port) {

@@ -3,7 +3,8 @@
 // few event-driven threads (epoll) instead of one per connection, limits on
 // connections in all and per client address, a small memory pool per
 // connection that bounds the request line (414) and the headers (431), and
-// an idle time-out. It can end by itself after a time without requests.
+// an idle time-out. Recently built pages are kept for the next to ask. It
+// can end by itself after a time without requests.
 #pragma once
 
 #include <atomic>
@@ -11,6 +12,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <string>
 
@@ -39,7 +41,11 @@ struct ServerOptions {
   // The memory of one connection: its request line and headers must fit in
   // it, with room left for the answer's headers.
   size_t connectionMemory = size_t{64} * 1024;
+  // Pages kept after they are built (about 8 KB each); zero: none.
+  size_t cachedPages = 512;
 };
+
+class AnswerCache;
 
 class SitesServer {
  public:
@@ -68,7 +74,11 @@ class SitesServer {
   struct Callbacks;
 
  private:
+  // The answer to a GET of target, from the cache when it holds one.
+  SiteResponse Answer(const std::string& target);
+
   ServerOptions options_;
+  std::unique_ptr<AnswerCache> cache_;
   int listenFd_ = -1;
   std::atomic<int> requests_{0};
   std::atomic<int64_t> lastRequest_{0};  // steady-clock milliseconds
