@@ -18,8 +18,6 @@
 #include <set>
 #include <vector>
 
-extern char** environ;  // NOLINT(readability-redundant-declaration)
-
 namespace kovalo {
 
 namespace {
@@ -92,8 +90,7 @@ Listening ListenOnPort(const LoopbackService& service) {
   int yes = 1;
   setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
   if (storage.ss_family == AF_INET6) setsockopt(fd, IPPROTO_IPV6, IPV6_V6ONLY, &yes, sizeof yes);
-  if (bind(fd, reinterpret_cast<sockaddr*>(&storage), length) != 0 ||
-      listen(fd, SOMAXCONN) != 0) {
+  if (bind(fd, reinterpret_cast<sockaddr*>(&storage), length) != 0 || listen(fd, SOMAXCONN) != 0) {
     result.taken = errno == EADDRINUSE;
     close(fd);
     return result;
@@ -121,8 +118,7 @@ void FormatPid(pid_t value, char* text) {
 // no other open files, so that it lives on when the program ends.
 // Everything the child needs is prepared before the fork; between fork and
 // exec it only makes calls that are safe in a copy of a threaded process.
-bool StartWithSocket(const std::string& program, const std::vector<std::string>& args,
-                     int socket) {
+bool StartWithSocket(const std::string& program, const std::vector<std::string>& args, int socket) {
   std::vector<char*> argv;
   argv.reserve(args.size() + 1);
   for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
@@ -194,10 +190,10 @@ bool FirstAnswerWithin(const LoopbackService& service, std::chrono::milliseconds
   limit.tv_usec = static_cast<suseconds_t>((wait.count() % 1000) * 1000);
   setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &limit, sizeof limit);
   setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
-  const std::string host =
-      service.bindHost.find(':') != std::string::npos ? "[" + service.bindHost + "]" : service.bindHost;
-  const std::string request =
-      "HEAD / HTTP/1.1\r\nHost: " + host + "\r\nConnection: close\r\n\r\n";
+  const std::string host = service.bindHost.find(':') != std::string::npos
+                               ? "[" + service.bindHost + "]"
+                               : service.bindHost;
+  const std::string request = "HEAD / HTTP/1.1\r\nHost: " + host + "\r\nConnection: close\r\n\r\n";
   bool answered = false;
   if (connect(fd, reinterpret_cast<sockaddr*>(&storage), length) == 0 &&
       send(fd, request.data(), request.size(), MSG_NOSIGNAL) ==

@@ -35,10 +35,10 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
-#include <iterator>
-#include <sstream>
 #include <functional>
+#include <iterator>
 #include <mutex>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -48,8 +48,8 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
-using std::chrono::milliseconds;
 using kovalo::sites::CivilDate;
+using std::chrono::milliseconds;
 
 constexpr int kPages = 1000;
 constexpr milliseconds kRequestTimeout{1000};
@@ -59,8 +59,8 @@ constexpr int kLoadRequestsEach = 25;
 
 // The address of page i: the four sites in turn, each page another one.
 std::string PageAddress(int i) {
-  const CivilDate day = kovalo::sites::CivilFromDays(
-      kovalo::sites::DaysFromCivil({2015, 1, 1}) + i / 4 % 3000);
+  const CivilDate day =
+      kovalo::sites::CivilFromDays(kovalo::sites::DaysFromCivil({2015, 1, 1}) + i / 4 % 3000);
   char text[128];
   switch (i % 4) {
     case 0:
@@ -77,8 +77,7 @@ std::string PageAddress(int i) {
                     kovalo::sites::LevelSelectionTimeFor(level, day));
       break;
     }
-    default:
-      std::snprintf(text, sizeof text, "/random/solution.php?id=%d", 10 + (i / 4) % 32768);
+    default: std::snprintf(text, sizeof text, "/random/solution.php?id=%d", 10 + (i / 4) % 32768);
   }
   return text;
 }
@@ -328,10 +327,9 @@ void SendRequestsWithHugeHeaders(int port, Background& background) {
 void PrintRow(const char* name, Figures& figures, long before, long during, long after,
               double processor) {
   std::printf("%-22s %5d/%-5d %8.2f %8.2f %8.2f %9d %7d %7d %8.1f %8.1f %8.1f %7.2f\n", name,
-              figures.ok, figures.asked, figures.Percentile(0.5),
-              figures.Percentile(0.99), figures.Percentile(1.0), figures.timedOut,
-              figures.refused, figures.reset, before / 1024.0, during / 1024.0, after / 1024.0,
-              processor);
+              figures.ok, figures.asked, figures.Percentile(0.5), figures.Percentile(0.99),
+              figures.Percentile(1.0), figures.timedOut, figures.refused, figures.reset,
+              before / 1024.0, during / 1024.0, after / 1024.0, processor);
   std::fflush(stdout);
 }
 
@@ -443,10 +441,12 @@ int main(int argc, char** argv) {
               "after MB", "CPU s");
   const Phase phases[] = {
       {"none", nullptr},
-      {"1000 silent", [](int port, std::vector<int>& fds, Background&) {
+      {"1000 silent",
+       [](int port, std::vector<int>& fds, Background&) {
          for (int i = 0; i < 1000; ++i) fds.push_back(Connect(port, false));
        }},
-      {"200 partial lines", [](int port, std::vector<int>& fds, Background&) {
+      {"200 partial lines",
+       [](int port, std::vector<int>& fds, Background&) {
          for (int i = 0; i < 200; ++i) {
            const int fd = Connect(port, true);
            const char part[] = "GET /main/DailySudoku.asp?da";
@@ -454,7 +454,8 @@ int main(int argc, char** argv) {
            fds.push_back(fd);
          }
        }},
-      {"64 tricklers", [](int port, std::vector<int>& fds, Background& background) {
+      {"64 tricklers",
+       [](int port, std::vector<int>& fds, Background& background) {
          for (int i = 0; i < 64; ++i) fds.push_back(Connect(port, true));
          background.Add([&fds](Background& self) {
            const std::string request = "GET /main/ HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n";
@@ -465,7 +466,8 @@ int main(int argc, char** argv) {
            }
          });
        }},
-      {"32 MB headers", [](int port, std::vector<int>&, Background& background) {
+      {"32 MB headers",
+       [](int port, std::vector<int>&, Background& background) {
          for (int i = 0; i < 4; ++i)
            background.Add([port](Background& self) { SendRequestsWithHugeHeaders(port, self); });
        }},

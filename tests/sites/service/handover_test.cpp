@@ -167,14 +167,20 @@ TEST(HandoverTest, WhatItSaysAboutTheAddress) {
     std::vector<std::string> said;     // each must be in stderr
     std::vector<std::string> notSaid;  // none may be
   };
-  const std::string warning = "is not a loopback address: anyone who can reach it can use the service";
+  const std::string warning =
+      "is not a loopback address: anyone who can reach it can use the service";
   const Case cases[] = {
       // 192.0.2.1 is a documentation address that this machine does not
       // have: the warning comes, and then the failure to listen there.
-      {"another machine's address", "192.0.2.1", freePort,
-       {"warning: 192.0.2.1 " + warning, "cannot listen on 192.0.2.1 port"}, {"in use"}},
+      {"another machine's address",
+       "192.0.2.1",
+       freePort,
+       {"warning: 192.0.2.1 " + warning, "cannot listen on 192.0.2.1 port"},
+       {"in use"}},
       {"loopback, port taken", "127.0.0.1", takenPort, {"the port is in use"}, {"warning"}},
-      {"a name that does not resolve", unresolvable, freePort,
+      {"a name that does not resolve",
+       unresolvable,
+       freePort,
        {"cannot listen on " + unresolvable + ": the name does not resolve"},
        {"in use", "warning"}},
   };

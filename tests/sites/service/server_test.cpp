@@ -19,6 +19,7 @@
 #include <thread>
 #include <vector>
 
+#include "answer_cache.h"
 #include "sites_server.h"
 
 namespace kovalo::sites {
@@ -178,8 +179,8 @@ TEST(SitesServerTest, EachAbusiveRequestGetsItsStatus) {
       {"HTTP/2.0 on a plain connection", "GET /main/ HTTP/2.0\r\nHost: x\r\n\r\n", 505},
       {"broken escape", "GET /main/%zz" + end, 400},
       {"escaped zero byte", "GET /main/DailySudoku.asp?day=1%00/12/2026" + end, 400},
-      {"POST of 100 MB", "POST /main/ HTTP/1.1\r\nContent-Length: 100000000\r\n\r\n" + std::string(1000, 'b'),
-       404},
+      {"POST of 100 MB",
+       "POST /main/ HTTP/1.1\r\nContent-Length: 100000000\r\n\r\n" + std::string(1000, 'b'), 404},
       {"GET with a body", "GET /main/ HTTP/1.1\r\nContent-Length: 100000000\r\n\r\nbbbb", 200},
       {"HEAD", "HEAD /main/" + end, 200},
       {"HTTP/1.0 without Host", "GET /random/puzzle.php?id=10 HTTP/1.0\r\n\r\n", 200},
@@ -259,6 +260,41 @@ TEST(SitesServerTest, SilentClientsAreDroppedAfterTheReadTimeWhileOthersAreServe
     EXPECT_EQ(recv(fd, &byte, 1, 0), 0);  // closed without a word
     close(fd);
   }
+}
+
+TEST(AnswerCacheTest, KeepsTheMostRecentlyUsedPagesByAddressAndDay) {
+  AnswerCache cache(2);
+  const CivilDate day{2026, 12, 8}, next{2026, 12, 9};
+  auto page = [](const char* body) {
+    auto answer = std::make_shared<SiteResponse>();
+    answer->body = body;
+    return answer;
+  };
+  cache.Keep("/a", day, page("a"));
+  cache.Keep("/b", day, page("b"));
+  ASSERT_NE(cache.Find("/a", day), nullptr);  // /a is now the more recent
+  cache.Keep("/c", day, page("c"));           // so /b goes
+  struct Case {
+    const char* target;
+    CivilDate day;
+    const char* body;  // nullptr: not kept
+  };
+  const Case cases[] = {
+      {"/a", day, "a"},
+      {"/b", day, nullptr},
+      {"/c", day, "c"},
+      {"/a", next, nullptr},
+      // A target that holds the key's own separator is still its own key.
+      {"\n/a", day, nullptr},
+  };
+  for (const Case& c : cases) {
+    const auto found = cache.Find(c.target, c.day);
+    if (c.body == nullptr)
+      EXPECT_EQ(found, nullptr) << c.target;
+    else
+      EXPECT_TRUE(found && found->body == c.body) << c.target;
+  }
+  EXPECT_EQ(cache.size(), 2u);
 }
 
 TEST(SitesServerTest, EtagAndCacheHeadersOverHttp) {

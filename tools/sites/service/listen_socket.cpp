@@ -92,8 +92,8 @@ ListenResult ListenOn(const std::string& host, int port) {
   SetConnectionOptions(fd);
   // With SO_REUSEADDR two sockets may both bind the port; the second listen
   // then fails with EADDRINUSE, so either step can find the port taken.
-  const bool listening = bind(fd, first.ai_addr, first.ai_addrlen) == 0 &&
-                         listen(fd, ListenBacklog()) == 0;
+  const bool listening =
+      bind(fd, first.ai_addr, first.ai_addrlen) == 0 && listen(fd, ListenBacklog()) == 0;
   freeaddrinfo(found);
   if (!listening) {
     result.systemError = errno;
@@ -104,9 +104,9 @@ ListenResult ListenOn(const std::string& host, int port) {
   sockaddr_storage bound{};
   socklen_t length = sizeof bound;
   if (getsockname(fd, reinterpret_cast<sockaddr*>(&bound), &length) == 0)
-    result.port = ntohs(bound.ss_family == AF_INET6
-                            ? reinterpret_cast<sockaddr_in6*>(&bound)->sin6_port
-                            : reinterpret_cast<sockaddr_in*>(&bound)->sin_port);
+    result.port =
+        ntohs(bound.ss_family == AF_INET6 ? reinterpret_cast<sockaddr_in6*>(&bound)->sin6_port
+                                          : reinterpret_cast<sockaddr_in*>(&bound)->sin_port);
   result.fd = fd;
   return result;
 }

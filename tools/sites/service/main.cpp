@@ -143,7 +143,8 @@ int main(int argc, char** argv) {
       return 1;
     }
     if (!kovalo::sites::ListensOnLoopbackOnly(passed.fd))
-      std::fputs(kovalo::sites::ExposureWarning(kovalo::sites::ListeningAddress(passed.fd)).c_str(), stderr);
+      std::fputs(kovalo::sites::ExposureWarning(kovalo::sites::ListeningAddress(passed.fd)).c_str(),
+                 stderr);
     server.Adopt(passed.fd);
     std::printf("kovalo-sites: serving the puzzle sites on the passed socket\n");
   } else {
@@ -167,7 +168,8 @@ int main(int argc, char** argv) {
     }
     if (listening.fd < 0) {
       std::fprintf(stderr, "kovalo-sites: cannot listen on %s port %lld: %s\n", bind.c_str(), port,
-                   std::strerror(listening.systemError));
+                   // Before any thread of the service runs.
+                   std::strerror(listening.systemError));  // NOLINT(concurrency-mt-unsafe)
       return 1;
     }
     server.Adopt(listening.fd);

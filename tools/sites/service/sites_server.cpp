@@ -34,18 +34,16 @@ constexpr unsigned kSpareDescriptors = 64;
 // The connection limit that the descriptors of this process allow.
 unsigned DescriptorBudget() {
   rlimit limit{};
-  if (getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY)
-    return 4096;
-  return limit.rlim_cur > 2 * kSpareDescriptors
+  if (getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY) return 4096;
+  return limit.rlim_cur > rlim_t{2} * kSpareDescriptors
              ? static_cast<unsigned>(std::min<rlim_t>(limit.rlim_cur - kSpareDescriptors, 65536))
              : kSpareDescriptors;
 }
 
-// Worker threads, each with an epoll set of its own; a page takes a
-// fraction of a millisecond of one core to build.
-unsigned WorkerThreads() {
-  return std::clamp(2 * std::thread::hardware_concurrency(), 4u, 8u);
-}
+// Worker threads, twice the cores and 4 to 8, each with an epoll set of
+// its own. Most pages take a fraction of a millisecond to build, but a hard
+// puzzle can take ten; that holds up only the connections of one thread.
+unsigned WorkerThreads() { return std::clamp(2 * std::thread::hardware_concurrency(), 4u, 8u); }
 
 // What the daemon keeps per connection: the request target exactly as it
 // arrived (the daemon's own copy of the path is already decoded, and the
@@ -90,9 +88,8 @@ struct SitesServer::Callbacks {
   }
 
   static MHD_Result Answer(void* cls, MHD_Connection* connection, const char* /*url*/,
-                           const char* method, const char* /*version*/,
-                           const char* /*uploadData*/, size_t* uploadDataSize,
-                           void** requestContext) {
+                           const char* method, const char* /*version*/, const char* /*uploadData*/,
+                           size_t* uploadDataSize, void** requestContext) {
     auto& server = *static_cast<SitesServer*>(cls);
     auto* state = static_cast<ConnectionState*>(*requestContext);
     const std::string_view verb = method != nullptr ? method : "";
@@ -125,16 +122,15 @@ struct SitesServer::Callbacks {
     } else {
       answer.status = 404;  // no page takes a body
     }
-    MHD_Response* response = MHD_create_response_from_buffer(
-        answer.body.size(), answer.body.data(), MHD_RESPMEM_MUST_COPY);
+    MHD_Response* response = MHD_create_response_from_buffer(answer.body.size(), answer.body.data(),
+                                                             MHD_RESPMEM_MUST_COPY);
     if (response == nullptr) return MHD_NO;
     if (!answer.contentType.empty() && answer.status != 304)
       MHD_add_response_header(response, MHD_HTTP_HEADER_CONTENT_TYPE, answer.contentType.c_str());
     if (!answer.etag.empty())
       MHD_add_response_header(response, MHD_HTTP_HEADER_ETAG, answer.etag.c_str());
-    MHD_add_response_header(
-        response, MHD_HTTP_HEADER_CACHE_CONTROL,
-        answer.cacheControl.empty() ? "no-store" : answer.cacheControl.c_str());
+    MHD_add_response_header(response, MHD_HTTP_HEADER_CACHE_CONTROL,
+                            answer.cacheControl.empty() ? "no-store" : answer.cacheControl.c_str());
     const MHD_Result queued =
         MHD_queue_response(connection, static_cast<unsigned>(answer.status), response);
     MHD_destroy_response(response);
@@ -187,27 +183,28 @@ bool SitesServer::Run() {
     if (stopped_ || listenFd_ < 0) return false;  // stopped before it ran, or nothing to serve
   }
   const unsigned threads = WorkerThreads();
-  const unsigned total = options_.connectionLimit > 0 ? options_.connectionLimit
-                                                      : DescriptorBudget();
+  const unsigned total =
+      options_.connectionLimit > 0 ? options_.connectionLimit : DescriptorBudget();
   // One address may take most of the places, as every client of a service on
   // loopback shares 127.0.0.1, but never all of them.
   const unsigned perAddress = options_.perAddressLimit > 0
                                   ? options_.perAddressLimit
                                   : std::max(1u, total - std::min(total / 4, 256u));
-  const auto timeout = static_cast<unsigned>(
-      std::max<int64_t>(1, (options_.readTimeout.count() + 999) / 1000));
-  MHD_Daemon* daemon = MHD_start_daemon(
-      MHD_USE_EPOLL_INTERNAL_THREAD | MHD_USE_TURBO, 0, nullptr, nullptr, &Callbacks::Answer, this,
-      MHD_OPTION_LISTEN_SOCKET, static_cast<MHD_socket>(listenFd_),                    //
-      MHD_OPTION_LISTEN_BACKLOG_SIZE, static_cast<unsigned>(ListenBacklog()),          //
-      MHD_OPTION_THREAD_POOL_SIZE, threads,                                            //
-      MHD_OPTION_CONNECTION_LIMIT, std::max(total, threads),                           //
-      MHD_OPTION_PER_IP_CONNECTION_LIMIT, perAddress,                                  //
-      MHD_OPTION_CONNECTION_MEMORY_LIMIT, options_.connectionMemory,                   //
-      MHD_OPTION_CONNECTION_TIMEOUT, timeout,                                          //
-      MHD_OPTION_NOTIFY_CONNECTION, &Callbacks::Connection, nullptr,                   //
-      MHD_OPTION_URI_LOG_CALLBACK, &Callbacks::Target, nullptr,                        //
-      MHD_OPTION_END);
+  const auto timeout =
+      static_cast<unsigned>(std::max<int64_t>(1, (options_.readTimeout.count() + 999) / 1000));
+  MHD_Daemon* daemon =
+      MHD_start_daemon(MHD_USE_EPOLL_INTERNAL_THREAD | MHD_USE_TURBO, 0, nullptr, nullptr,
+                       &Callbacks::Answer, this, MHD_OPTION_LISTEN_SOCKET,
+                       static_cast<MHD_socket>(listenFd_),                                      //
+                       MHD_OPTION_LISTEN_BACKLOG_SIZE, static_cast<unsigned>(ListenBacklog()),  //
+                       MHD_OPTION_THREAD_POOL_SIZE, threads,                                    //
+                       MHD_OPTION_CONNECTION_LIMIT, std::max(total, threads),                   //
+                       MHD_OPTION_PER_IP_CONNECTION_LIMIT, perAddress,                          //
+                       MHD_OPTION_CONNECTION_MEMORY_LIMIT, options_.connectionMemory,           //
+                       MHD_OPTION_CONNECTION_TIMEOUT, timeout,                                  //
+                       MHD_OPTION_NOTIFY_CONNECTION, &Callbacks::Connection, nullptr,           //
+                       MHD_OPTION_URI_LOG_CALLBACK, &Callbacks::Target, nullptr,                //
+                       MHD_OPTION_END);
   if (daemon == nullptr) return false;
   listenFd_ = -1;  // the daemon closes it when it stops
 
