@@ -150,16 +150,17 @@ bool StartWithSocket(const std::string& program, const std::vector<std::string>&
     setsid();
     const pid_t grandchild = fork();
     if (grandchild != 0) _exit(grandchild < 0 ? 1 : 0);
+    // The socket goes to descriptor 3 first, in case it is one of the
+    // standard ones. dup2 leaves the copy open across exec; a socket that is
+    // descriptor 3 already only loses its close-on-exec flag.
+    if (socket == kPassedFd ? fcntl(kPassedFd, F_SETFD, 0) != 0 : dup2(socket, kPassedFd) < 0)
+      _exit(126);
     const int null = open("/dev/null", O_RDWR);
     if (null >= 0) {
       dup2(null, STDIN_FILENO);
       dup2(null, STDOUT_FILENO);
       dup2(null, STDERR_FILENO);
     }
-    // dup2 leaves the copy open across exec; a socket that is descriptor 3
-    // already only loses its close-on-exec flag.
-    if (socket == kPassedFd ? fcntl(kPassedFd, F_SETFD, 0) != 0 : dup2(socket, kPassedFd) < 0)
-      _exit(126);
     close_range(kPassedFd + 1, UINT_MAX, 0);
     FormatPid(getpid(), listenPid + kPidName.size());
     pthread_sigmask(SIG_SETMASK, &none, nullptr);
