@@ -29,7 +29,7 @@ tsan_tests=(download/kovalo_download_tests sources/sources_test app/kovalo_downl
 tsan_targets=(kovalo_download_tests kovalo_download_helper sources_test kovalo_download_window_tests
               kovalo_program_close_tests kovalo_window_helper kovalo_sites_service_tests
               kovalo_sites_window_tests kovalo-sites)
-packages=(g++ cmake ninja-build pkg-config qt6-base-dev libcurl4-openssl-dev libcpp-httplib-dev
+packages=(g++ cmake ninja-build pkg-config qt6-base-dev libcurl4-openssl-dev libcpp-httplib-dev libmicrohttpd-dev
           libgtest-dev libgmock-dev libbenchmark-dev)
 # The install tree's test validates the desktop entry, the metainfo and the manual pages.
 packages+=(desktop-file-utils appstream man-db)
