@@ -211,9 +211,16 @@ bool IniDisk::Replace(const std::string& path, const std::string& contents) {
 int IniDisk::Lock(const std::string& path) {
   const std::string lockPath = LockFilePath(path);
   int fd = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0600);
-  // flock needs no write permission: a lock file made by someone else will do.
-  if (fd < 0) fd = ::open(lockPath.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (fd < 0) return -1;
+  if (fd < 0) {
+    // flock needs no write permission: a lock file made by someone else will
+    // do. Without one, the reason is the first open's.
+    const int error = errno;
+    fd = ::open(lockPath.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) {
+      errno = error;
+      return -1;
+    }
+  }
   struct stat st;
   if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
     ::close(fd);
