@@ -841,6 +841,56 @@ IniScan IniStore::ScanSection(
   return scan;
 }
 
+std::optional<std::string> IniStore::FindValue(const std::string& path, const std::string& section,
+                                               const std::string& key) {
+  if (!IsIniName(section, true) || !IsIniName(key, false)) return std::nullopt;
+  // Not through the disk: a stream of lines is all this needs. O_NONBLOCK:
+  // opening a FIFO must not wait for a writer.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return std::nullopt;
+  struct stat st;
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    return std::nullopt;
+  }
+  const std::string wanted = Fold(section);
+  bool inSection = false;
+  std::optional<std::string> found;
+  // Takes one line without its line end; true when it was the key.
+  auto take = [&](std::string& line) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    const LineShape shape = ShapeOf(line);
+    if (shape.kind == Line::Section) {
+      inSection = Fold(shape.name) == wanted;
+    } else if (shape.kind == Line::Key && inSection && IniNamesEqual(shape.name, key)) {
+      found = line.substr(shape.valueAt);
+      return true;
+    }
+    return false;
+  };
+  std::string line;
+  char buffer[65536];
+  bool done = false;
+  while (!done) {
+    const ssize_t n = ::read(fd, buffer, sizeof buffer);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      if (n == 0 && !line.empty()) take(line);
+      break;
+    }
+    std::string_view chunk(buffer, static_cast<std::size_t>(n));
+    for (std::size_t end; !done && (end = chunk.find('\n')) != std::string_view::npos;) {
+      line.append(chunk.substr(0, end));
+      chunk.remove_prefix(end + 1);
+      done = take(line);
+      line.clear();
+    }
+    if (!done) line.append(chunk);
+  }
+  ::close(fd);
+  return found;
+}
+
 void IniStore::Forget(const std::string& path) {
   std::lock_guard lock(mutex_);
   const auto it = files_.find(path);

@@ -238,6 +238,12 @@ class IniStore {
       const std::string& path, const std::string& section, std::string& text,
       const std::function<void(std::string_view key, std::string_view value)>& visit);
 
+  // The value of the first key named key in section, not cut, as the file
+  // stands on disk; nothing when the file or the key is missing. The file is
+  // read a line at a time, keeping none of it: for one key of a large file.
+  std::optional<std::string> FindValue(const std::string& path, const std::string& section,
+                                       const std::string& key);
+
   // Lets go of path's cached contents; the next call reads it again, and a
   // change is still counted against the file as last seen.
   void Forget(const std::string& path);

@@ -112,14 +112,9 @@ SaveFiles::SaveFiles(IniStore& store, std::string folder, std::time_t startUp)
 int SaveFiles::EnsureSavesFolder() const { return EnsureFolderForPath(currentMonthPath_); }
 
 int SaveFiles::ReadUserPuzzleCounter() const {
-  // A scan keeps none of the month file in memory, which a long month would
-  // fill.
-  std::optional<std::string_view> value;
-  std::string text;
-  store_.ScanSection(currentMonthPath_, kSavesSection, text,
-                     [&](std::string_view key, std::string_view v) {
-                       if (!value && IniNamesEqual(key, "Count")) value = v;
-                     });
+  // Read a line at a time: a long month's file need not be in memory for it.
+  const std::optional<std::string> value =
+      store_.FindValue(currentMonthPath_, kSavesSection, "Count");
   const long long count = value && !value->empty() ? IniIntOfValue(*value) : 0;
   return static_cast<int>(std::clamp(count + 1, static_cast<long long>(kFirstUserPuzzleNumber),
                                      static_cast<long long>(INT_MAX)));
