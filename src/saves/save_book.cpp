@@ -163,6 +163,15 @@ ListedRow SaveBook::RowOf(uint32_t reference) const {
   return {std::move(text), reference};
 }
 
+std::vector<uint32_t> SaveBook::References() const {
+  std::vector<uint32_t> references;
+  references.reserve(previous_.saves.size() + current_.saves.size());
+  for (SaveMonth month : {SaveMonth::Previous, SaveMonth::Current})
+    for (int k = 0; k < static_cast<int>(Saves(month).size()); ++k)
+      references.push_back(EncodeReference({month, k}));
+  return references;
+}
+
 std::vector<ListedRow> SaveBook::Rows() const {
   std::vector<ListedRow> rows;
   rows.reserve(previous_.saves.size() + current_.saves.size());

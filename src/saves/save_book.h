@@ -94,8 +94,15 @@ class SaveBook {
   const std::vector<SaveEntry>& Saves(SaveMonth month) const {
     return month == SaveMonth::Current ? current_.saves : previous_.saves;
   }
-  // The entry a row's reference names; nullptr when there is none.
+  // The entry a row's reference names; nullptr when there is none. Entries
+  // and their texts are good until the next Load, Save or Delete.
   const SaveEntry* Entry(uint32_t reference) const;
+
+  // For a list that shows the book without a copy of its own: every save's
+  // reference (the previous month's first, each month in file order), and
+  // a row's text made when asked for, as RowOf gives it.
+  std::vector<uint32_t> References() const;
+  std::string RowText(uint32_t reference) const { return RowOf(reference).text; }
 
   // Every save's row: the previous month's first, each month in file order.
   // A previous month's row text is the description, a current month's has

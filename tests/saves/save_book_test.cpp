@@ -97,6 +97,9 @@ TEST(SaveBookListing, BothMonthsFromHandWrittenFiles) {
                                "100001234 12/03/26 ,PM,03:00:00 PM 4+",
                            }));
   EXPECT_EQ(ReferencesOf(rows), (std::vector<uint32_t>{0x80000000u, 0x80010000u, 0u, 1u, 2u}));
+  // The same rows, read one at a time.
+  EXPECT_EQ(program.book.References(), ReferencesOf(rows));
+  for (const ListedRow& row : rows) EXPECT_EQ(program.book.RowText(row.reference), row.text);
   const SaveEntry* first = program.book.Entry(0x80000000u);
   ASSERT_NE(first, nullptr);
   EXPECT_EQ(first->title, "Sudoku 55, Friday Easy");
