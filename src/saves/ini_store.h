@@ -20,7 +20,8 @@
 //   and change time) from one stat() with the one it was read with and reads
 //   it again only when they differ. Any write to the file, or any change of
 //   its times, sets its change time, so an edit that keeps size and
-//   modification time is seen as well.
+//   modification time is seen as well (one that falls in the same tick of
+//   the file system's clock as the read, a few milliseconds, is not).
 // * Every write replaces the whole file atomically: the temporary file
 //   ".<name>.tmp" in the same folder, written, fsync'ed, renamed over the old
 //   one, then the folder fsync'ed. Whatever moment the program dies at, the
@@ -41,6 +42,8 @@
 //   each other's keys. Several keys can be changed in one transaction, which
 //   replaces the file once. The lock is waited for 2 s at most: a program
 //   that holds it longer makes the change fail as Busy, with nothing written.
+//   The wait is a blocking flock that a timer of the waiting thread ends;
+//   its signal, SIGRTMIN + 5, is the store's (its handler does nothing).
 // * All operations are safe to call from several threads: one mutex guards
 //   the cache and is held for the whole of each call.
 #pragma once
