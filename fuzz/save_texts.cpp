@@ -66,7 +66,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // else one character per byte.
   const std::string shown = TitleForDisplay(positionText);
   FUZZ_CHECK(IsValidUtf8(shown));
-  if (IsValidUtf8(positionText)) FUZZ_CHECK(shown == positionText);
-  else FUZZ_CHECK(shown.size() >= positionText.size() && shown.size() <= 3 * positionText.size());
+  if (IsValidUtf8(positionText))
+    FUZZ_CHECK(shown == positionText);
+  else
+    FUZZ_CHECK(shown.size() >= positionText.size() && shown.size() <= 3 * positionText.size());
   return 0;
 }
