@@ -7,6 +7,7 @@
 
 #include "app/butt.h"
 #include "app/kovalo_dlg.h"
+#include "saves/save_texts.h"
 
 namespace kovalo {
 
@@ -30,7 +31,9 @@ Reply WindowScreen::ShowMessage(const std::string& text, const std::string& capt
 }
 
 void WindowScreen::SetTitle(const std::string& title) {
-  window_.setWindowTitle(QString::fromStdString(title));
+  // The session keeps the bytes; shown, they are UTF-8 where they are valid
+  // UTF-8 and Windows-1252 otherwise.
+  window_.setWindowTitle(QString::fromStdString(TitleForDisplay(title)));
 }
 
 std::string WindowScreen::Title() const { return window_.Title(); }

@@ -50,8 +50,11 @@ Session::~Session() {
 
 void Session::Start() {
   saveFiles_.EnsureSavesFolder();
-  saveBook_.Load();
+  // Whatever can be read is listed; a month file that could not be read or
+  // locked is named.
+  const std::string unread = saveBook_.Load();
   if (savesChanged) savesChanged();
+  if (!unread.empty()) view_.ShowMessage(unread, "Saved Positions", Buttons::Ok, nullptr);
   board_.userPuzzleCounter = saveFiles_.ReadUserPuzzleCounter();
   board_.writeCount = [this](int counter) { saveFiles_.WriteCount(counter); };
   // The start-up reset asks nothing.
@@ -139,7 +142,10 @@ std::optional<uint32_t> Session::SavePosition() {
       saveBook_.Save(DescriptionLine(title_, puzzleDate_, clock()),
                      PositionText(board_, firstSaveFlag_), AnswersText(board_), title_);
   // Nothing was saved: no row, and the next save is still a first save.
-  if (!outcome.written) return std::nullopt;
+  if (!outcome.written) {
+    view_.ShowMessage(outcome.message, "Save Position", Buttons::Ok, nullptr);
+    return std::nullopt;
+  }
   firstSaveFlag_ = 0;
   if (savesChanged) savesChanged();
   return outcome.reference;
@@ -167,7 +173,11 @@ void Session::LoadPosition(uint32_t reference) {
 }
 
 bool Session::DeleteSave(uint32_t reference) {
-  if (saveBook_.Delete(reference) == SaveBook::DeleteOutcome::Failed) return false;
+  std::string failure;
+  if (saveBook_.Delete(reference, &failure) == SaveBook::DeleteOutcome::Failed) {
+    view_.ShowMessage(failure, "Delete Save", Buttons::Ok, nullptr);
+    return false;
+  }
   // Deleted, or the file had changed elsewhere and the list shows it as it
   // is now.
   if (savesChanged) savesChanged();

@@ -394,7 +394,7 @@ TEST(SaveRowColoursTest, WordsStayReadableAndSiteWordsStopBeforeTheSymbol) {
   }
 
   SaveEntry entry;
-  entry.title = "Verylongsitenameforthislist 7, x defined";
+  entry.title = SaveText("Verylongsitenameforthislist 7, x defined");
   QImage image(500, 22, QImage::Format_RGB32);
   {
     QPainter painter(&image);
