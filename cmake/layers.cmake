@@ -27,6 +27,9 @@ function(kovalo_layer_uses library out)
   else()
     get_target_property(links ${library} LINK_LIBRARIES)
   endif()
+  if(NOT links)
+    set(links)  # links nothing
+  endif()
   set(uses)
   foreach(link IN LISTS links)
     # target_link_libraries() called from another folder wraps its items in
