@@ -15,7 +15,7 @@
 #include <map>
 #include <memory>
 
-#include "app/save_row_delegate.h"
+#include "saves/qt/save_row_delegate.h"
 #include "saves/qt/saves_list.h"
 #include "saves/save_book.h"
 
@@ -86,18 +86,20 @@ void RemoveFolders() {
 // and scrolled to the top.
 void BM_StartUpListing(benchmark::State& state) {
   const std::string& folder = Folder(static_cast<int>(state.range(0)));
-  CSaves list(nullptr);
-  list.resize(729, 88);
+  int rows = 0;
   for (auto _ : state) {
     IniStore store;
     SaveFiles files(store, folder, StartUp());
     SaveBook book(files);
     book.Load();
-    list.SetRows(book.Rows());
+    CSaves list(book, nullptr);
+    list.resize(729, 88);
+    list.Relist();
     list.SelectRow(list.RowCount() - 1, true);
-    benchmark::DoNotOptimize(list.RowCount());
+    rows = list.RowCount();
+    benchmark::DoNotOptimize(rows);
   }
-  state.counters["rows"] = static_cast<double>(list.RowCount());
+  state.counters["rows"] = static_cast<double>(rows);
 }
 BENCHMARK(BM_StartUpListing)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 
@@ -149,9 +151,8 @@ void BM_PaintVisibleRows(benchmark::State& state) {
   SaveFiles files(store, Folder(10000), StartUp());
   SaveBook book(files);
   book.Load();
-  CSaves list(nullptr);
-  list.setItemDelegate(new SaveRowDelegate(book, list, &list));
-  list.SetRows(book.Rows());
+  CSaves list(book, nullptr);
+  list.Relist();
   list.resize(729, visible * CSaves::kRowHeight + 2 * list.frameWidth());
   list.SelectRow(list.RowCount() / 2);
   QImage frame(list.viewport()->size(), QImage::Format_RGB32);

@@ -1,5 +1,6 @@
 // The Fill button: every blank cell receives the digits that no Fixed peer
 // holds, and the filled board becomes the new start of the undo history.
+#include "solver/aid_steps.h"
 #include "solver/solving_aids.h"
 
 namespace kovalo {
@@ -21,8 +22,8 @@ void OnFill(Board& board) {
 void FillBlankCells(Board& board) {
   for (Cell& cell : board.cells()) {
     // A cell whose text is gone is blank again, even one that was fixed.
-    if (cell.text.empty()) cell.status = 0;
-    if (cell.status != 0) continue;
+    if (!aid::IsBlankForFill(cell)) continue;
+    cell.status = 0;
 
     // Only Fixed cells exclude a digit, and only by their first character;
     // what another cell merely lists excludes nothing. Cells filled earlier

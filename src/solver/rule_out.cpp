@@ -22,6 +22,39 @@ int OnlyOccupied(const int hits[3]) {
 
 }  // namespace
 
+int aid::FindBoxLines(const Board& board, char digit, int boxRow, int boxCol, BoxLine out[2]) {
+  int rowHits[3] = {}, colHits[3] = {};
+  for (int r = 0; r < 3; ++r) {
+    for (int c = 0; c < 3; ++c) {
+      const Cell& cell = board.At(CellPlace{boxRow, boxCol, r, c}.Number());
+      if (cell.IsFixed() || !Holds(cell.text, digit)) continue;
+      ++rowHits[r];
+      ++colHits[c];
+    }
+  }
+  // A digit listed by one cell only occupies one row and one column: both
+  // cases run, and it goes from that cell's row and column.
+  int found = 0;
+  const int r = OnlyOccupied(rowHits);
+  if (r >= 0) out[found++] = BoxLine{digit, boxRow, boxCol, true, 3 * boxRow + r};
+  const int c = OnlyOccupied(colHits);
+  if (c >= 0) out[found++] = BoxLine{digit, boxRow, boxCol, false, 3 * boxCol + c};
+  return found;
+}
+
+std::array<int, 6> aid::OutsideCells(const BoxLine& boxLine) {
+  std::array<int, 6> cells{};
+  int n = 0;
+  for (int k = 0; k < 9; ++k) {
+    const int row = boxLine.byRow ? boxLine.line : k;
+    const int col = boxLine.byRow ? k : boxLine.line;
+    const CellPlace place = PlaceOfGrid(row, col);
+    if (place.boxRow != boxLine.boxRow || place.boxCol != boxLine.boxCol)
+      cells[n++] = place.Number();
+  }
+  return cells;
+}
+
 bool RuleOutCombinations(Board& board, Cell& clicked) {
   clicked.changed = false;
   const bool opensGroup = !board.batch;
@@ -39,31 +72,12 @@ bool RuleOutCombinations(Board& board, Cell& clicked) {
   for (char digit = '1'; digit <= '9'; ++digit) {
     for (int boxRow = 0; boxRow < 3; ++boxRow) {
       for (int boxCol = 0; boxCol < 3; ++boxCol) {
-        int rowHits[3] = {}, colHits[3] = {};
-        for (int r = 0; r < 3; ++r) {
-          for (int c = 0; c < 3; ++c) {
-            const Cell& cell = board.At(CellPlace{boxRow, boxCol, r, c}.Number());
-            if (cell.IsFixed() || !aid::Holds(cell.text, digit)) continue;
-            ++rowHits[r];
-            ++colHits[c];
-          }
-        }
-        // A digit listed by one cell only occupies one row and one column:
-        // both cases run, and it goes from that cell's row and column.
-        const int r = OnlyOccupied(rowHits);
-        if (r >= 0) {
-          const int gridRow = 3 * boxRow + r;
-          for (int gridCol = 0; gridCol < 9; ++gridCol)
-            if (PlaceOfGrid(gridRow, gridCol).boxCol != boxCol)
-              strike(board.AtGrid(gridRow, gridCol), digit);
-        }
-        const int c = OnlyOccupied(colHits);
-        if (c >= 0) {
-          const int gridCol = 3 * boxCol + c;
-          for (int gridRow = 0; gridRow < 9; ++gridRow)
-            if (PlaceOfGrid(gridRow, gridCol).boxRow != boxRow)
-              strike(board.AtGrid(gridRow, gridCol), digit);
-        }
+        // Both lines are found before either strikes; the strikes lie
+        // outside the box and cannot change what the box holds.
+        aid::BoxLine lines[2];
+        const int found = aid::FindBoxLines(board, digit, boxRow, boxCol, lines);
+        for (int i = 0; i < found; ++i)
+          for (int number : aid::OutsideCells(lines[i])) strike(board.At(number), digit);
       }
     }
   }

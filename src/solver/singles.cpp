@@ -7,6 +7,20 @@
 #include "solver/solving_aids.h"
 
 namespace kovalo {
+
+char aid::LoneDigitOf(const Board& board, const Cell& cell) {
+  if (cell.IsFixed() || cell.text.size() < 2) return 0;
+  // Only the box is looked at, never the row or column.
+  const int* mates = BoxMatesOf(cell.number);
+  for (char digit : cell.text) {
+    bool elsewhere = false;
+    for (int i = 0; i < kBoxMates && !elsewhere; ++i)
+      elsewhere = Holds(board.At(mates[i]).text, digit);
+    if (!elsewhere) return digit;
+  }
+  return 0;
+}
+
 bool MarkSingleDigitFields(Board& board, Cell& clicked) {
   Screen& screen = board.screen();
   screen.SetWaitCursor(true);
@@ -16,7 +30,7 @@ bool MarkSingleDigitFields(Board& board, Cell& clicked) {
   // Each fix opens its own undo group, re-evaluates the board and may show
   // the verdict.
   for (Cell& cell : board.cells()) {
-    if (cell.IsFixed() || cell.text.size() != 1) continue;
+    if (!aid::IsSingleDigitField(cell)) continue;
     MarkAsFixed(board, cell);
     clicked.changed = true;
   }
@@ -32,21 +46,12 @@ bool MarkLoneNumbers(Board& board, Cell& clicked) {
   if (opensGroup) aid::RecordOpeningStep(board, clicked);
   board.batch = true;
 
+  // The other texts are taken as earlier cells of this pass have left them.
   for (Cell& cell : board.cells()) {
-    if (cell.IsFixed() || cell.text.size() < 2) continue;
-    // The first digit, in text order, that no other text of the box holds.
-    // Only the box is looked at, never the row or column, and the other
-    // texts are taken as earlier cells of this pass have left them.
-    const int* mates = aid::BoxMatesOf(cell.number);
-    for (char digit : std::string(cell.text)) {
-      bool elsewhere = false;
-      for (int i = 0; i < aid::kBoxMates && !elsewhere; ++i)
-        elsewhere = aid::Holds(board.At(mates[i]).text, digit);
-      if (elsewhere) continue;
-      board.SetCellText(cell, std::string(1, digit), 0);  // chained by batch
-      clicked.changed = true;
-      break;
-    }
+    const char digit = aid::LoneDigitOf(board, cell);
+    if (digit == 0) continue;
+    board.SetCellText(cell, std::string(1, digit), 0);  // chained by batch
+    clicked.changed = true;
   }
 
   board.batch = false;

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
 #include <cstdio>
 #include <cstdlib>
 
@@ -118,6 +119,24 @@ LocalDate LocalDateOf(time_t moment) {
 
 std::string DateText(const LocalDate& date) {
   return Format("%d %d %d", date.month, date.day, date.year);
+}
+
+std::optional<LocalDate> ReadDateText(std::string_view text) {
+  std::array<int, 3> numbers{};
+  const char* at = text.data();
+  const char* const end = text.data() + text.size();
+  for (int& number : numbers) {
+    while (at < end && (*at == ' ' || (*at >= '\t' && *at <= '\r'))) ++at;
+    if (at < end && *at == '+') ++at;
+    const std::from_chars_result read = std::from_chars(at, end, number);
+    if (read.ec != std::errc()) return std::nullopt;
+    at = read.ptr;
+  }
+  LocalDate date;
+  date.month = numbers[0];
+  date.day = numbers[1];
+  date.year = numbers[2];
+  return date;
 }
 
 PuzzleDay PuzzleDayOf(int weekdayIndex, time_t now) {

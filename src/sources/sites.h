@@ -13,6 +13,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace kovalo {
 
@@ -80,6 +81,10 @@ LocalDate LocalDateOf(time_t moment);
 
 // The puzzle's date text: month, day of month and year, "%d %d %d".
 std::string DateText(const LocalDate& date);
+// Reads a date text back: three whole numbers, each after optional blanks,
+// with an optional sign; what follows the third is ignored. Nothing when
+// any of the three is missing. The weekday is not worked out.
+std::optional<LocalDate> ReadDateText(std::string_view text);
 
 // The day a weekday button fetches: the most recent day, today included,
 // whose weekday is the button's, at the same local clock time as now.

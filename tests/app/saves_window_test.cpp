@@ -14,8 +14,8 @@
 
 #include "app/butt.h"
 #include "app/kovalo_dlg.h"
-#include "app/save_row_delegate.h"
 #include "qt_app.h"
+#include "saves/qt/save_row_delegate.h"
 #include "saves/qt/saves_list.h"
 #include "saves/save_texts.h"
 #include "support/local_time.h"
@@ -364,6 +364,46 @@ TEST_F(SavesWindowTest, RowsShowTheirGroupChecksAndFirstSave) {
   const QImage shown = List()->viewport()->grab().toImage();
   const QRect first = RowRect(List()->SelectedRow());
   EXPECT_EQ(shown.pixelColor(first.left() + 150, first.top() + 20), groupFill);
+}
+
+// Every word of a row stands out from the row's fill: a colour that would
+// vanish is drawn darker, the others stay; a long site word stops short of
+// the completion symbol.
+TEST(SaveRowColoursTest, WordsStayReadableAndSiteWordsStopBeforeTheSymbol) {
+  const QColor grey(192, 192, 192), blue(0, 128, 192);
+  struct Case {
+    QColor ink, fill;
+    bool kept;
+  } cases[] = {
+      {QColor(192, 192, 192), grey, false},  // "defined", "Failed" outside the group
+      {QColor(192, 192, 192), blue, true},  {QColor(0, 255, 0), grey, true},
+      {QColor(255, 255, 0), grey, true},    {QColor(255, 0, 0), grey, true},
+      {QColor(255, 0, 255), grey, true},    {QColor(128, 128, 128), grey, true},
+      {QColor(0, 160, 160), grey, true},    {QColor(255, 255, 255), blue, true},
+      {QColor(0, 128, 192), blue, false},
+  };
+  for (const Case& c : cases) {
+    const QColor drawn = ReadableColour(c.ink, c.fill);
+    EXPECT_EQ(drawn == c.ink, c.kept)
+        << c.ink.name().toStdString() << " on " << c.fill.name().toStdString();
+    const int distance = std::abs(drawn.red() - c.fill.red()) +
+                         std::abs(drawn.green() - c.fill.green()) +
+                         std::abs(drawn.blue() - c.fill.blue());
+    EXPECT_GT(distance, 90) << c.ink.name().toStdString();
+  }
+
+  SaveEntry entry;
+  entry.title = "Verylongsitenameforthislist 7, x defined";
+  QImage image(500, 22, QImage::Format_RGB32);
+  {
+    QPainter painter(&image);
+    DrawSaveRow(painter, QRect(0, 0, 500, 22), "7 11/26/26 ,PM,01:00:00 PM", &entry, false, false);
+  }
+  // The site word in its grey reaches the symbol's room no more.
+  EXPECT_GT(PixelsNear(image, QRect(322, 4, 40, 14), QColor(128, 128, 128)), 3);
+  EXPECT_EQ(PixelsNear(image, QRect(378, 4, 18, 14), QColor(128, 128, 128)), 0);
+  // "defined" is drawn, darker than the fill.
+  EXPECT_GT(PixelsNotNear(image, QRect(400, 4, 60, 14), grey), 10);
 }
 
 }  // namespace

@@ -503,11 +503,12 @@ TEST_F(WidgetTest, ContextMenuHoldsTheCommandsAndTheHelpPopup) {
   });
   cell->OpenContextMenu(QPoint(5, 5));
   EXPECT_EQ(seen,
-            (QStringList{
-                "Mark as Fixed", "Unmark as Fixed", "UnMark and Refill Adjacent Boxes",
-                "Copy Answers to clipboard", "Help", "Help/Mark all Single Digit Fields",
-                "Help/Mark any Numbers that are alone", "Help/Do Both Above until no more changes",
-                "Help/Rule Out impossible Combinations", "Help/Attempt to Solve the puzzle"}));
+            (QStringList{"Mark as Fixed", "Unmark as Fixed", "UnMark and Refill Adjacent Boxes",
+                         "Copy Answers to clipboard", "Help", "Help/Mark all Single Digit Fields",
+                         "Help/Mark any Numbers that are alone",
+                         "Help/Do Both Above until no more changes",
+                         "Help/Rule Out impossible Combinations",
+                         "Help/Attempt to Solve the puzzle", "Hint"}));
 }
 
 TEST_F(WidgetTest, MarkAsFixedFromTheMenuAndCopyToTheClipboard) {

@@ -5,8 +5,10 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMimeData>
+#include <QPainter>
 #include <QSignalBlocker>
 #include <QTextOption>
+#include <algorithm>
 
 #include "board/geometry.h"
 
@@ -46,6 +48,18 @@ QString DigitsOf(const QString& text) {
   for (QChar c : text)
     if (c >= '0' && c <= '9') digits += c;
   return digits;
+}
+
+// The marks' frames: a coloured band with a thin dark line outside it, so
+// that it shows on every background colour of the table.
+constexpr QRgb kSameDigitFrame = 0xFF8C00;  // dark orange
+constexpr QRgb kHintFrame = 0xE000E0;       // magenta
+void DrawFrame(QPainter& painter, QRect inside, QRgb colour, int width) {
+  painter.setBrush(Qt::NoBrush);
+  painter.setPen(QPen(Qt::black, 1));
+  painter.drawRect(inside.adjusted(0, 0, -1, -1));
+  painter.setPen(QPen(QColor::fromRgb(colour), 1));
+  for (int i = 1; i <= width; ++i) painter.drawRect(inside.adjusted(i, i, -1 - i, -1 - i));
 }
 
 }  // namespace
@@ -141,7 +155,53 @@ bool CSmallBox::event(QEvent* event) {
   return QTextEdit::event(event);
 }
 
+bool CSmallBox::MoveByKey(const QKeyEvent* key) {
+  const Qt::KeyboardModifiers modifiers = key->modifiers() & ~Qt::KeypadModifier;
+  const CellPlace place = cell_.Place();
+  int row = place.GridRow();
+  int col = place.GridCol();
+  if (modifiers == Qt::ControlModifier && key->key() == Qt::Key_Home) {
+    row = col = 0;
+  } else if (modifiers == Qt::ControlModifier && key->key() == Qt::Key_End) {
+    row = col = 8;
+  } else if (modifiers == Qt::NoModifier) {
+    // Grid neighbours, not board order; nothing wraps at the edges. Left
+    // and Right only leave the text from its start or its end, a selection
+    // reaching there counted.
+    const QTextCursor cursor = textCursor();
+    switch (key->key()) {
+      case Qt::Key_Up: row = std::max(row - 1, 0); break;
+      case Qt::Key_Down: row = std::min(row + 1, 8); break;
+      case Qt::Key_Left:
+        if (cursor.selectionStart() != 0) return false;
+        col = std::max(col - 1, 0);
+        break;
+      case Qt::Key_Right:
+        if (cursor.selectionEnd() != document()->characterCount() - 1) return false;
+        col = std::min(col + 1, 8);
+        break;
+      default: return false;
+    }
+    if (NumberOfGrid(row, col) == cell_.number) return true;  // at the edge: nothing
+  } else {
+    return false;
+  }
+  // The host moves the focus as Tab does; the cell that has it then shows
+  // its whole text selected, so that a digit typed replaces it.
+  host_.FocusCell(NumberOfGrid(row, col));
+  if (auto* next = qobject_cast<CSmallBox*>(window()->focusWidget());
+      next && next->cell().number == NumberOfGrid(row, col))
+    next->selectAll();
+  return true;
+}
+
 void CSmallBox::keyPressEvent(QKeyEvent* event) {
+  if (MoveByKey(event)) return;
+  if ((event->modifiers() & ~Qt::KeypadModifier) == Qt::ControlModifier &&
+      event->key() == Qt::Key_H) {
+    host_.CellCommand(cell_, kHintCommand);
+    return;
+  }
   if (IsUndoKey(event)) {
     host_.PressUndo();
     return;
@@ -168,6 +228,41 @@ void CSmallBox::keyPressEvent(QKeyEvent* event) {
     return;
   }
   event->ignore();  // only digits reach a cell from the keyboard
+}
+
+void CSmallBox::focusInEvent(QFocusEvent* event) {
+  QTextEdit::focusInEvent(event);
+  emit CellFocused(cell_.number);
+}
+
+void CSmallBox::focusOutEvent(QFocusEvent* event) {
+  QTextEdit::focusOutEvent(event);
+  emit CellFocusLeft(cell_.number);
+}
+
+void CSmallBox::SetSameDigitMark(bool on) {
+  if (sameDigitMark_ == on) return;
+  sameDigitMark_ = on;
+  viewport()->update();
+}
+
+void CSmallBox::SetHintMark(bool on) {
+  if (hintMark_ == on) return;
+  hintMark_ = on;
+  viewport()->update();
+}
+
+void CSmallBox::paintEvent(QPaintEvent* event) {
+  QTextEdit::paintEvent(event);
+  if (!sameDigitMark_ && !hintMark_) return;
+  QPainter painter(viewport());
+  QRect frame = viewport()->rect();
+  // The hint's frame outside, the same digit's inside it when both show.
+  if (hintMark_) {
+    DrawFrame(painter, frame, kHintFrame, 2);
+    frame.adjust(3, 3, -3, -3);
+  }
+  if (sameDigitMark_) DrawFrame(painter, frame, kSameDigitFrame, 2);
 }
 
 void CSmallBox::mousePressEvent(QMouseEvent* event) {
@@ -203,6 +298,7 @@ void CSmallBox::OpenContextMenu(const QPoint& at) {
   for (const Item& item : items) menu.addAction(item.text)->setData(item.command);
   QMenu* helpMenu = menu.addMenu("Help");
   for (const Item& item : help) helpMenu->addAction(item.text)->setData(item.command);
+  menu.addAction("Hint")->setData(kHintCommand);
 
   // Centred horizontally on the click point.
   QPoint global = mapToGlobal(at);

@@ -26,6 +26,10 @@ class CellHost {
   virtual bool BoardChecking() const = 0;
 };
 
+// The cell's "Hint" command, the last entry of its context menu and Ctrl+H,
+// handed to CellHost::CellCommand like the menu's other commands.
+constexpr int kHintCommand = 32795;
+
 // What a screen reader says of a cell beside its name ("Row 1, column 2")
 // and its value (the text): "Empty", "Digit 5", "Candidates 1 3 7" or
 // "Starting number 5".
@@ -49,9 +53,26 @@ class CSmallBox : public QTextEdit {
   // the cell's coordinates.
   void OpenContextMenu(const QPoint& at);
 
+  // Frames drawn over the cell's background, which keeps its colour: one
+  // for a cell that shows the focused cell's digit, one for a cell that the
+  // hint concerns.
+  void SetSameDigitMark(bool on);
+  bool sameDigitMarked() const { return sameDigitMark_; }
+  void SetHintMark(bool on);
+  bool hintMarked() const { return hintMark_; }
+
+ signals:
+  // The cell got or lost the keyboard focus, so that the window can mark
+  // the cells that show its digit.
+  void CellFocused(int cellNumber);
+  void CellFocusLeft(int cellNumber);
+
  protected:
   bool event(QEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
+  void focusInEvent(QFocusEvent* event) override;
+  void focusOutEvent(QFocusEvent* event) override;
+  void paintEvent(QPaintEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   void contextMenuEvent(QContextMenuEvent* event) override;
   void inputMethodEvent(QInputMethodEvent* event) override;
@@ -62,12 +83,17 @@ class CSmallBox : public QTextEdit {
   void OnTextChanged();
   bool ApplyColours(const CellColours& colours);
   void UpdateAccessibleDescription();
+  // Up, Down, Left at the start, Right at the end, Ctrl+Home and Ctrl+End:
+  // true when the key moved, or would move past the board's edge.
+  bool MoveByKey(const QKeyEvent* key);
 
   Cell& cell_;
   CellHost& host_;
   CBigBox* box_;
   CellColours shown_{};
   bool coloursShown_ = false;
+  bool sameDigitMark_ = false;
+  bool hintMark_ = false;
 };
 
 class CBigBox : public QFrame {

@@ -5,61 +5,51 @@
 #include <QMouseEvent>
 #include <algorithm>
 
+#include "saves/qt/save_row_delegate.h"
+
 namespace kovalo {
-
-namespace {
-
-bool RowLess(const ListedRow& a, const ListedRow& b) { return RowTextLess(a.text, b.text); }
-
-}  // namespace
 
 // ---------------------------------------------------------------- the rows
 
+SavesModel::SavesModel(const SaveBook& book, QObject* parent)
+    : QAbstractListModel(parent), book_(book) {}
+
 int SavesModel::rowCount(const QModelIndex& parent) const {
-  return parent.isValid() ? 0 : static_cast<int>(rows_.size());
+  return parent.isValid() ? 0 : static_cast<int>(references_.size());
 }
 
 QVariant SavesModel::data(const QModelIndex& index, int role) const {
-  if (!index.isValid() || index.row() >= static_cast<int>(rows_.size())) return {};
-  const ListedRow& row = rows_[index.row()];
-  if (role == Qt::DisplayRole)
-    return QString::fromLatin1(row.text.data(), static_cast<qsizetype>(row.text.size()));
-  if (role == Qt::AccessibleTextRole) {
-    const std::string spoken = spokenRow ? spokenRow(row) : row.text;
-    return QString::fromLatin1(spoken.data(), static_cast<qsizetype>(spoken.size()));
-  }
-  if (role == Qt::UserRole) return QVariant::fromValue(row.reference);
+  if (!index.isValid() || index.row() >= static_cast<int>(references_.size())) return {};
+  const int row = index.row();
+  auto latin1 = [](const std::string& text) {
+    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+  };
+  if (role == Qt::DisplayRole) return latin1(Text(row));
+  if (role == Qt::AccessibleTextRole) return latin1(SpokenSaveRow(Text(row), Entry(row)));
+  if (role == Qt::UserRole) return QVariant::fromValue(Reference(row));
   return {};
 }
 
-void SavesModel::SetRows(std::vector<ListedRow> rows) {
-  std::stable_sort(rows.begin(), rows.end(), RowLess);
+void SavesModel::Relist() {
+  std::vector<ListedRow> rows = book_.Rows();
+  // Rows that compare equal keep the book's order, as a sorted list box
+  // puts each new row after the rows it equals.
+  std::stable_sort(rows.begin(), rows.end(), [](const ListedRow& a, const ListedRow& b) {
+    return RowTextLess(a.text, b.text);
+  });
   beginResetModel();
-  rows_ = std::move(rows);
+  references_.clear();
+  references_.reserve(rows.size());
+  for (const ListedRow& row : rows) references_.push_back(row.reference);
   endResetModel();
-}
-
-int SavesModel::AddRow(ListedRow row) {
-  // After the rows it equals, as a sorted list box puts a new row.
-  const auto at = std::upper_bound(rows_.begin(), rows_.end(), row, RowLess);
-  const int place = static_cast<int>(at - rows_.begin());
-  beginInsertRows(QModelIndex(), place, place);
-  rows_.insert(at, std::move(row));
-  endInsertRows();
-  return place;
-}
-
-void SavesModel::RemoveRow(int row) {
-  if (row < 0 || row >= static_cast<int>(rows_.size())) return;
-  beginRemoveRows(QModelIndex(), row, row);
-  rows_.erase(rows_.begin() + row);
-  endRemoveRows();
 }
 
 // ---------------------------------------------------------------- the list
 
-CSaves::CSaves(QWidget* parent) : QListView(parent), model_(new SavesModel(this)) {
+CSaves::CSaves(const SaveBook& book, QWidget* parent)
+    : QListView(parent), model_(new SavesModel(book, this)) {
   setModel(model_);
+  setItemDelegate(new SaveRowDelegate(*this, this));
   setFrameShape(QFrame::Box);
   setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -72,12 +62,6 @@ CSaves::CSaves(QWidget* parent) : QListView(parent), model_(new SavesModel(this)
   pal.setColor(QPalette::Base, QColor(0, 0, 128));
   setPalette(pal);
 }
-
-void CSaves::SetRows(std::vector<ListedRow> rows) { model_->SetRows(std::move(rows)); }
-
-int CSaves::AddRow(ListedRow row) { return model_->AddRow(std::move(row)); }
-
-void CSaves::RemoveRow(int row) { model_->RemoveRow(row); }
 
 int CSaves::RowOfReference(uint32_t reference) const {
   for (int row = 0; row < RowCount(); ++row)

@@ -1,13 +1,13 @@
-// CSaves: the list of saved positions under the buttons. It keeps one row
-// per save, each a text and the save reference of the save it shows, in
-// case-insensitive text order, and forwards the player's "Delete Save" from
-// its right-button menu. Its rows are drawn by the main window's delegate.
+// CSaves: the list of saved positions under the buttons, a view of the save
+// book. Its model holds the book's save references in case-insensitive text
+// order and reads every row's text and save from the book; when the book
+// changes, Relist sorts them again. It forwards the player's "Delete Save"
+// from its right-button menu.
 #pragma once
 
 #include <QAbstractListModel>
 #include <QListView>
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -17,27 +17,27 @@ class QMenu;
 
 namespace kovalo {
 
-// The rows behind the list, sorted as the list shows them.
+// The save book's rows, sorted as the list shows them.
 class SavesModel : public QAbstractListModel {
   Q_OBJECT
  public:
-  using QAbstractListModel::QAbstractListModel;
+  SavesModel(const SaveBook& book, QObject* parent);
 
   int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+  // The row's text (Qt::DisplayRole), what a screen reader says of it, its
+  // columns and symbols in words (Qt::AccessibleTextRole), its save
+  // reference (Qt::UserRole).
   QVariant data(const QModelIndex& index, int role) const override;
 
-  void SetRows(std::vector<ListedRow> rows);
-  int AddRow(ListedRow row);
-  void RemoveRow(int row);
-  const ListedRow& Row(int row) const { return rows_[row]; }
-  void SetReference(int row, uint32_t reference) { rows_[row].reference = reference; }
-
-  // What a screen reader says for a row (Qt::AccessibleTextRole): the row's
-  // columns in words, symbols included. Without it, the row's text.
-  std::function<std::string(const ListedRow&)> spokenRow;
+  // Takes the book's saves afresh.
+  void Relist();
+  uint32_t Reference(int row) const { return references_[row]; }
+  std::string Text(int row) const { return book_.RowOf(references_[row]).text; }
+  const SaveEntry* Entry(int row) const { return book_.Entry(references_[row]); }
 
  private:
-  std::vector<ListedRow> rows_;
+  const SaveBook& book_;
+  std::vector<uint32_t> references_;
 };
 
 class CSaves : public QListView {
@@ -46,22 +46,16 @@ class CSaves : public QListView {
   static constexpr int kRowHeight = 22;
   static constexpr int kRowWidth = 200;
 
-  explicit CSaves(QWidget* parent);
+  // Shows book's saves, drawn row by row; Relist after every change of book.
+  CSaves(const SaveBook& book, QWidget* parent);
 
-  // Replaces every row; they are sorted once.
-  void SetRows(std::vector<ListedRow> rows);
-  // Puts a row in its sorted place and returns that place.
-  int AddRow(ListedRow row);
-  void RemoveRow(int row);
+  // Takes the book's saves afresh; no row is selected then.
+  void Relist() { model_->Relist(); }
 
   int RowCount() const { return model_->rowCount(); }
-  const std::string& RowText(int row) const { return model_->Row(row).text; }
-  uint32_t RowReference(int row) const { return model_->Row(row).reference; }
-  void SetRowReference(int row, uint32_t reference) { model_->SetReference(row, reference); }
-  // Gives the rows their spoken text, see SavesModel::spokenRow.
-  void SetSpokenRow(std::function<std::string(const ListedRow&)> spoken) {
-    model_->spokenRow = std::move(spoken);
-  }
+  std::string RowText(int row) const { return model_->Text(row); }
+  uint32_t RowReference(int row) const { return model_->Reference(row); }
+  const SaveEntry* RowEntry(int row) const { return model_->Entry(row); }
   // The row showing reference, or -1.
   int RowOfReference(uint32_t reference) const;
 

@@ -1,8 +1,10 @@
 // Rows of the saves list, column by column.
-#include "app/save_row_delegate.h"
+#include "saves/qt/save_row_delegate.h"
 
 #include <QPainter>
 #include <QPainterPath>
+#include <algorithm>
+#include <cmath>
 
 #include "saves/qt/saves_list.h"
 
@@ -20,6 +22,9 @@ QString Latin1(const std::string& text) {
 constexpr int kNumberX = 3, kDateX = 64, kTimeX = 128, kFirstSaveX = 213, kWeekdayX = 235,
               kAnswersX = 310, kSiteX = 320, kCompletionX = 380, kLevelX = 400;
 constexpr int kTextTop = 3;
+
+// The room of the site word: up to the completion symbol.
+constexpr int kSiteWidth = kCompletionX - kSiteX - 2;
 
 void DrawColumnText(QPainter& painter, const QRect& row, int x, const QString& text) {
   painter.drawText(QRect(row.left() + x, row.top() + kTextTop, row.width(), row.height()),
@@ -81,6 +86,20 @@ void DrawCross(QPainter& painter, const QRectF& box, const QColor& colour) {
   painter.restore();
 }
 
+QColor ReadableColour(const QColor& ink, const QColor& fill) {
+  // Relative luminance and contrast ratio as the accessibility guidelines
+  // reckon them.
+  auto luminance = [](const QColor& c) {
+    auto linear = [](double v) {
+      return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * linear(c.redF()) + 0.7152 * linear(c.greenF()) + 0.0722 * linear(c.blueF());
+  };
+  const double a = luminance(ink) + 0.05, b = luminance(fill) + 0.05;
+  if (std::max(a, b) / std::min(a, b) >= kLeastContrast) return ink;
+  return luminance(fill) > 0.18 ? ink.darker(200) : ink.lighter(200);
+}
+
 std::string SpokenSaveRow(const std::string& text, const SaveEntry* entry) {
   const RowColumns columns = ReadRowText(text);
   if (columns.shape == RowColumns::WholeText) return columns.whole;
@@ -139,8 +158,10 @@ void DrawSaveRow(QPainter& painter, const QRect& rect, const std::string& text,
 
     const std::string title = entry ? entry->title : std::string();
     const std::string site = TitleWord(title, 0);
-    painter.setPen(Rgb(SiteColour(site, groupRow)));
-    DrawColumnText(painter, rect, kSiteX, Latin1(site));
+    painter.setPen(ReadableColour(Rgb(SiteColour(site, groupRow)), fill));
+    // A long word is cut before it reaches the completion symbol.
+    DrawColumnText(painter, rect, kSiteX,
+                   painter.fontMetrics().elidedText(Latin1(site), Qt::ElideRight, kSiteWidth));
 
     const QRectF completionBox(rect.left() + kCompletionX, top + 5, 13, 11);
     switch (checks.completion) {
@@ -157,7 +178,7 @@ void DrawSaveRow(QPainter& painter, const QRect& rect, const std::string& text,
 
     const std::string level = TitleWord(title, 3);
     if (LevelShown(level)) {
-      painter.setPen(Rgb(LevelColour(level)));
+      painter.setPen(ReadableColour(Rgb(LevelColour(level)), fill));
       DrawColumnText(painter, rect, kLevelX, Latin1(level));
     }
   }
@@ -168,17 +189,17 @@ void DrawSaveRow(QPainter& painter, const QRect& rect, const std::string& text,
   painter.restore();
 }
 
-SaveRowDelegate::SaveRowDelegate(const SaveBook& book, const CSaves& list, QObject* parent)
-    : QStyledItemDelegate(parent), book_(book), list_(list) {}
+SaveRowDelegate::SaveRowDelegate(const CSaves& list, QObject* parent)
+    : QStyledItemDelegate(parent), list_(list) {}
 
 void SaveRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
                             const QModelIndex& index) const {
   const int row = index.row();
   if (row < 0 || row >= list_.RowCount()) return;
-  const std::string& text = list_.RowText(row);
+  const std::string text = list_.RowText(row);
   const std::string group = list_.GroupRowText();
-  DrawSaveRow(*painter, option.rect, text, book_.Entry(list_.RowReference(row)),
-              InGroup(text, GroupPrefix(group)), list_.SelectedRow() == row);
+  DrawSaveRow(*painter, option.rect, text, list_.RowEntry(row), InGroup(text, GroupPrefix(group)),
+              list_.SelectedRow() == row);
 }
 
 QSize SaveRowDelegate::sizeHint(const QStyleOptionViewItem&, const QModelIndex&) const {

@@ -3,6 +3,7 @@
 // columns drawn as vector shapes, so that they stay sharp at any scale.
 #pragma once
 
+#include <QColor>
 #include <QStyledItemDelegate>
 #include <string>
 
@@ -20,6 +21,12 @@ class CSaves;
 void DrawSaveRow(QPainter& painter, const QRect& rect, const std::string& text,
                  const SaveEntry* entry, bool groupRow, bool selected);
 
+// The colour a word of the row is drawn in on fill: ink itself, unless the
+// two are so alike (contrast below kLeastContrast) that the word would
+// vanish; then ink darkened on a light fill, lightened on a dark one.
+constexpr double kLeastContrast = 1.25;
+QColor ReadableColour(const QColor& ink, const QColor& fill);
+
 // The row in words, as a screen reader says it: the columns that DrawSaveRow
 // draws, the symbols named.
 std::string SpokenSaveRow(const std::string& text, const SaveEntry* entry);
@@ -34,14 +41,13 @@ void DrawCross(QPainter& painter, const QRectF& box, const QColor& colour);
 class SaveRowDelegate : public QStyledItemDelegate {
   Q_OBJECT
  public:
-  SaveRowDelegate(const SaveBook& book, const CSaves& list, QObject* parent);
+  SaveRowDelegate(const CSaves& list, QObject* parent);
 
   void paint(QPainter* painter, const QStyleOptionViewItem& option,
              const QModelIndex& index) const override;
   QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
 
  private:
-  const SaveBook& book_;
   const CSaves& list_;
 };
 
