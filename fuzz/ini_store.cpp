@@ -1,4 +1,5 @@
-// The INI store on any file bytes: every key a section lists is found with
+// The INI store on any file bytes: a scan and a walk of a section find the
+// same keys; every key a section lists is found with
 // the value listed first for its name; a write is read back as written,
 // leaves every other key as it was, and writing a key's own value back
 // leaves the file byte for byte as it was.
@@ -84,6 +85,14 @@ struct Key {
 // value listed first for that name.
 std::vector<Key> ListedKeys(IniStore& store, const std::vector<std::string>& sections) {
   std::vector<Key> keys;
+  std::map<std::string, std::vector<std::pair<std::string, std::string>>> scanned;
+  for (const std::string& section : sections) {
+    if (!scanned.try_emplace(section).second) continue;  // a name listed twice
+    std::string text;
+    store.ScanSection(kPath, section, text, [&](std::string_view key, std::string_view value) {
+      scanned[section].emplace_back(key, value);
+    });
+  }
   store.View(kPath, [&](const IniEdit& edit) {
     for (const std::string& section : sections) {
       std::map<std::string, std::string> first;
@@ -91,6 +100,12 @@ std::vector<Key> ListedKeys(IniStore& store, const std::vector<std::string>& sec
         const std::string name(key);
         if (IsIniName(name, false)) first.emplace(Folded(name), std::string(value));
       });
+      // A scan of the bytes finds the keys a walk of the parsed file does.
+      std::vector<std::pair<std::string, std::string>> walked;
+      edit.ForEachKey(section, [&](std::string_view key, std::string_view value) {
+        walked.emplace_back(key, value);
+      });
+      FUZZ_CHECK(walked == scanned[section]);
       for (const auto& [name, value] : first) {
         const std::optional<std::string_view> found = edit.Value(section, name);
         FUZZ_CHECK(found && *found == value);

@@ -15,9 +15,7 @@ inline void CheckReading(const PageReading& reading, std::string_view page, bool
     FUZZ_CHECK(reading.givens[k] >= 0 && reading.givens[k] <= 9);
     FUZZ_CHECK(reading.answers[k] >= kAnswerUnchanged && reading.answers[k] <= 9);
   }
-  // A title is built from at most two pieces of the page's text (which may
-  // overlap) and a short fixed frame.
-  if (reading.title) FUZZ_CHECK(reading.title->size() <= 2 * page.size() + 48);
+  if (reading.title) FUZZ_CHECK(reading.title->size() <= TitleSizeLimit(page.size()));
   if (reading.date) FUZZ_CHECK(IsDateText(*reading.date));
   if (!mayFail) FUZZ_CHECK(reading.outcome == ReaderOutcome::Done);
 }

@@ -1,7 +1,8 @@
 // Position and answers texts as a save holds them, any bytes: every cell
 // text read is a number from 1 to 999999999 or empty, every answer 0 ... 9,
 // and what is read, written again as a board's texts, reads back the same.
-// The input is a position text, a NUL byte, and an answers text.
+// Any bytes as a title are shown as valid UTF-8. The input is a position
+// text (also taken as a title), a NUL byte, and an answers text.
 #include "saves/save_texts.h"
 #include "fuzz_check.h"
 #include "support/fake_screen.h"
@@ -60,5 +61,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FUZZ_CHECK(checks.answersKnown == known);
   if (checks.completion == Completion::CompletedCorrect) FUZZ_CHECK(known);
   FUZZ_CHECK(CheckSave(again, AnswersText(board)).answersKnown == known);
+
+  // A title of these bytes is shown as valid UTF-8: itself when it is UTF-8,
+  // else one character per byte.
+  const std::string shown = TitleForDisplay(positionText);
+  FUZZ_CHECK(IsValidUtf8(shown));
+  if (IsValidUtf8(positionText))
+    FUZZ_CHECK(shown == positionText);
+  else
+    FUZZ_CHECK(shown.size() >= positionText.size() && shown.size() <= 3 * positionText.size());
   return 0;
 }

@@ -25,7 +25,7 @@ set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 cd "$top"  # where cmake and ctest find the presets
 build="$top/build"
-packages=(g++ cmake ninja-build pkg-config qt6-base-dev libcurl4-openssl-dev libcpp-httplib-dev
+packages=(g++ cmake ninja-build pkg-config qt6-base-dev libcurl4-openssl-dev libcpp-httplib-dev libmicrohttpd-dev
           libgtest-dev libgmock-dev libbenchmark-dev)
 # The install tree's test validates the desktop entry, the metainfo and the manual pages.
 packages+=(desktop-file-utils appstream man-db)

@@ -18,6 +18,7 @@ class NullScreen : public Screen {
   void Repaint() override {}
   bool SetClipboardText(const std::string&) override { return true; }
   void SetWaitCursor(bool) override {}
+  void MarkHintCells(const std::vector<int>&) override {}
 };
 
 // Every cell holds a long candidate list, the worst case for the peer walk:

@@ -34,7 +34,7 @@ void FetchThroughEngine(benchmark::State& state, const std::string& url, int pag
       std::string address = url;
       const char* text = nullptr;
       int length = 0;
-      if (kovalo::DownloadUrl(text, 0, address, length, "a.tmp", 2) != 0 || length != expected) {
+      if (kovalo::DownloadUrl(text, 0, address, length, 2) != 0 || length != expected) {
         state.SkipWithError("engine download failed");
         return;
       }

@@ -22,6 +22,7 @@ class YesScreen : public Screen {
   void Repaint() override { ++repaints; }
   bool SetClipboardText(const std::string&) override { return true; }
   void SetWaitCursor(bool) override {}
+  void MarkHintCells(const std::vector<int>&) override {}
 
   int64_t repaints = 0;  // one per re-evaluation of the board, one per fill
 };

@@ -27,6 +27,7 @@ class QuietScreen : public Screen {
   void Repaint() override {}
   bool SetClipboardText(const std::string&) override { return true; }
   void SetWaitCursor(bool) override {}
+  void MarkHintCells(const std::vector<int>&) override {}
 };
 
 const std::vector<testing::Puzzle>& Puzzles() {

@@ -32,9 +32,18 @@ CommandLine ReadCommandLine(int argc, const char* const* argv) {
   return line;
 }
 
+std::string PuzzleFileArgument(int argc, const char* const* argv) {
+  for (int i = 1; i < argc; ++i)
+    if (argv[i][0] != '-') return argv[i];
+  return {};
+}
+
 std::string HelpText() {
-  return "Usage: kovalo [--data-folder] [Qt options]\n"
+  return "Usage: kovalo [--data-folder] [Qt options] [FILE]\n"
          "Play and solve 9 x 9 Sudoku puzzles.\n"
+         "\n"
+         "FILE is a puzzle to start with: a line of 81 digits ('0' or '.' for a\n"
+         "blank), a 9 x 9 grid (.ss, .sdk) or an .sdm file (its first puzzle).\n"
          "\n"
          "Options:\n"
          "  --data-folder  keep the Saves folder in $XDG_DATA_HOME/kovalo\n"

@@ -18,6 +18,11 @@ struct CommandLine {
 // is an error.
 CommandLine ReadCommandLine(int argc, const char* const* argv);
 
+// The puzzle file named on the command line, once the toolkit has taken its
+// own options out of argv: the first argument that does not start with '-';
+// empty when there is none.
+std::string PuzzleFileArgument(int argc, const char* const* argv);
+
 std::string HelpText();
 std::string VersionText();
 

@@ -15,9 +15,10 @@ CKovaloApp::CKovaloApp(int& argc, char** argv) : QApplication(argc, argv) {
   setQuitOnLastWindowClosed(true);
 }
 
-int CKovaloApp::Run(const std::string& workingFolder) {
+int CKovaloApp::Run(const std::string& workingFolder, const std::string& puzzleFile) {
   auto dialog = std::make_unique<CKovaloDlg>(workingFolder);
   dialog->show();
+  if (!puzzleFile.empty()) dialog->session().OpenPuzzleFile(puzzleFile);
   // Closing the main window ends the loop and the program.
   return exec();
 }

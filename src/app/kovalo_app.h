@@ -12,7 +12,8 @@ class CKovaloApp : public QApplication {
  public:
   CKovaloApp(int& argc, char** argv);
   // workingFolder ends in '/': the Saves folder is made below it.
-  int Run(const std::string& workingFolder);
+  // puzzleFile, when not empty, is entered as the first puzzle.
+  int Run(const std::string& workingFolder, const std::string& puzzleFile = {});
   // Says that the data folder cannot be made; returns the exit status.
   int ShowNoDataFolder();
 };

@@ -4,8 +4,11 @@
 
 #include <QCloseEvent>
 #include <QDesktopServices>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFrame>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QResizeEvent>
 #include <QShortcut>
 #include <QUrl>
@@ -14,6 +17,7 @@
 #include "app/butt.h"
 #include "app/control_table.h"
 #include "app/program_icon.h"
+#include "app/puzzle_commands.h"
 #include "app/tooltip_filter.h"
 #include "saves/qt/saves_list.h"
 
@@ -41,6 +45,11 @@ CKovaloDlg::CKovaloDlg(std::string workingFolder, std::time_t startUp)
   CreateBoard();
   CreateButtons();
   CreateSavesList();
+
+  puzzleCommands_ = new PuzzleCommands(*this);
+  screen_.repainted = [this] { puzzleCommands_->RefreshSameDigits(); };
+  // A puzzle text or file dropped anywhere on the window.
+  setAcceptDrops(true);
 
   resize(kInitialClientWidth, kInitialClientHeight + menuBar()->sizeHint().height());
   setMinimumSize(kMinimumWidth, kMinimumHeight);
@@ -185,6 +194,15 @@ void CKovaloDlg::OnDeleteSave() {
   // to the row above it.
   if (session_.DeleteSave(savesList_->RowReference(row)))
     savesList_->SelectRow(std::min(row, savesList_->RowCount() - 1));
+}
+
+void CKovaloDlg::dragEnterEvent(QDragEnterEvent* event) {
+  if (PuzzleCommands::CanTakeDrop(event->mimeData())) event->acceptProposedAction();
+}
+
+void CKovaloDlg::dropEvent(QDropEvent* event) {
+  event->acceptProposedAction();
+  puzzleCommands_->TakeDrop(event->mimeData());
 }
 
 void CKovaloDlg::closeEvent(QCloseEvent* event) {

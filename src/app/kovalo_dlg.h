@@ -22,6 +22,7 @@ namespace kovalo {
 
 class CButt;
 class CSaves;
+class PuzzleCommands;
 
 class CKovaloDlg : public QMainWindow, public CellHost {
   Q_OBJECT
@@ -43,6 +44,7 @@ class CKovaloDlg : public QMainWindow, public CellHost {
   QFrame* HeaderBox(int i) const { return headerBoxes_[i]; }
   CSaves* SavesList() const { return savesList_; }
   QWidget* ClientArea() const { return client_; }
+  WindowScreen& windowScreen() { return screen_; }
 
   // The game.
   Session& session() { return session_; }
@@ -80,6 +82,8 @@ class CKovaloDlg : public QMainWindow, public CellHost {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -98,6 +102,7 @@ class CKovaloDlg : public QMainWindow, public CellHost {
   std::array<CBigBox*, 9> boxes_{};
   std::array<CButt*, 23> buttons_{};
   CSaves* savesList_ = nullptr;
+  PuzzleCommands* puzzleCommands_ = nullptr;
   std::array<QFrame*, 9> headerBoxes_{};
 };
 

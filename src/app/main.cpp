@@ -1,8 +1,7 @@
 // Kovalo: play and solve 9 x 9 Sudoku puzzles.
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 
 #include "app/command_line.h"
 #include "app/kovalo_app.h"
@@ -31,8 +30,15 @@ int main(int argc, char** argv) {
       kovalo::ChooseWorkingFolder(line.dataFolder, xdgDataHome, home, kovalo::CurrentFolder());
   kovalo::CKovaloApp app(argc, argv);
   if (folder.empty()) return app.ShowNoDataFolder();
-  // The worker's relative scratch name then names a file in the same folder
-  // as the saves, one the user can write.
-  if (line.dataFolder && ::chdir(folder.c_str()) != 0) return app.ShowNoDataFolder();
-  return app.Run(folder);
+  // The toolkit has taken its own options out of argv by now. A relative
+  // name is of the folder the program was started in.
+  std::string puzzleFile = kovalo::PuzzleFileArgument(argc, argv);
+  if (!puzzleFile.empty()) {
+    std::error_code error;
+    const std::filesystem::path absolute = std::filesystem::absolute(puzzleFile, error);
+    if (!error) puzzleFile = absolute.string();
+  }
+  // The Saves folder is made below folder (the data folder with
+  // --data-folder), so the current folder need not change.
+  return app.Run(folder, puzzleFile);
 }

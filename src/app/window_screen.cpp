@@ -7,6 +7,7 @@
 
 #include "app/butt.h"
 #include "app/kovalo_dlg.h"
+#include "saves/save_texts.h"
 
 namespace kovalo {
 
@@ -30,7 +31,9 @@ Reply WindowScreen::ShowMessage(const std::string& text, const std::string& capt
 }
 
 void WindowScreen::SetTitle(const std::string& title) {
-  window_.setWindowTitle(QString::fromStdString(title));
+  // The session keeps the bytes; shown, they are UTF-8 where they are valid
+  // UTF-8 and Windows-1252 otherwise.
+  window_.setWindowTitle(QString::fromStdString(TitleForDisplay(title)));
 }
 
 std::string WindowScreen::Title() const { return window_.Title(); }
@@ -46,7 +49,15 @@ void WindowScreen::SetControlChecked(int controlId, bool checked) {
   }
 }
 
+void WindowScreen::MarkHintCells(const std::vector<int>& cells) {
+  for (int n : hintCells_) window_.CellWidget(n)->SetHintMark(false);
+  hintCells_ = cells;
+  for (int n : hintCells_) window_.CellWidget(n)->SetHintMark(true);
+}
+
 void WindowScreen::Repaint() {
+  // A hint's frames last until the board changes.
+  if (!hintCells_.empty()) MarkHintCells({});
   // Every cell shows its model at once. A cell whose text, read-only state
   // and colours are as they were would paint the same pixels again, so only
   // the changed ones are painted.
@@ -54,6 +65,7 @@ void WindowScreen::Repaint() {
     CSmallBox* cell = window_.CellWidget(n);
     if (cell->Sync()) cell->viewport()->repaint();
   }
+  if (repainted) repainted();
 }
 
 bool WindowScreen::SetClipboardText(const std::string& text) {

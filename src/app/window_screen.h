@@ -2,6 +2,9 @@
 // the buttons' states, the cells' painting, the clipboard and the cursor.
 #pragma once
 
+#include <functional>
+#include <vector>
+
 #include "board/screen.h"
 
 namespace kovalo {
@@ -22,9 +25,14 @@ class WindowScreen : public Screen {
   void Repaint() override;
   bool SetClipboardText(const std::string& text) override;
   void SetWaitCursor(bool on) override;
+  void MarkHintCells(const std::vector<int>& cells) override;
+
+  // Told after every repaint of the board.
+  std::function<void()> repainted;
 
  private:
   CKovaloDlg& window_;
+  std::vector<int> hintCells_;
 };
 
 }  // namespace kovalo

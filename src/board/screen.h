@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace kovalo {
 
@@ -44,6 +45,7 @@ enum CommandId : int {
   ID_DELETE_SAVE = 32789,
   ID_ABOUT_PROGRAM = 32791,
   ID_ATTEMPT_SOLVE = 32793,
+  ID_HINT = 32795,  // the last entry of the cells' menu, and Ctrl+H in a cell
 };
 
 enum class Buttons { Ok, YesNo };
@@ -72,6 +74,10 @@ class Screen {
   virtual bool SetClipboardText(const std::string& text) = 0;
 
   virtual void SetWaitCursor(bool on) = 0;
+
+  // Frames the cells a hint concerns, by cell number, until the board
+  // changes; none for an empty list.
+  virtual void MarkHintCells(const std::vector<int>& cells) = 0;
 };
 
 // The program-error box, caption "Porgram Error", owned by the main window.

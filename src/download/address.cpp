@@ -4,19 +4,11 @@
 #include <algorithm>
 #include <cctype>
 
+#include "download/ascii_case.h"
+
 namespace kovalo {
 
 namespace {
-
-char Upper(char c) { return static_cast<char>(std::toupper(static_cast<unsigned char>(c))); }
-
-bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
-  if (text.size() < prefix.size()) return false;
-  for (std::size_t i = 0; i < prefix.size(); ++i) {
-    if (Upper(text[i]) != Upper(prefix[i])) return false;
-  }
-  return true;
-}
 
 // Position of the first "/" after the host, or npos.
 std::size_t HostEnd(std::string_view url) {
@@ -62,7 +54,7 @@ std::string FindLocation(std::string_view rawHeaders) {
       if (lineEnd == std::string_view::npos) lineEnd = rawHeaders.size();
       std::string_view line = rawHeaders.substr(lineStart, lineEnd - lineStart);
       lineStart = lineEnd + 1;
-      if (!StartsWithNoCase(line, "Location:")) continue;
+      if (!StartsWithIgnoringAsciiCase(line, "Location:")) continue;
       std::size_t begin = 9;
       while (begin < line.size() && (line[begin] == ' ' || line[begin] == '\t')) ++begin;
       std::size_t end = line.size();
@@ -71,7 +63,7 @@ std::string FindLocation(std::string_view rawHeaders) {
         --end;
       }
       std::string_view value = line.substr(begin, end - begin);
-      if (!value.empty() && StartsWithNoCase(value, prefix)) return std::string(value);
+      if (!value.empty() && StartsWithIgnoringAsciiCase(value, prefix)) return std::string(value);
     }
   }
   return std::string();
@@ -85,11 +77,13 @@ std::string ResolveRedirect(std::string_view requested, std::string_view locatio
   return root + "/" + std::string(location);
 }
 
-bool IsLocalFileAddress(std::string_view url) { return StartsWithNoCase(url, "file://"); }
+bool IsLocalFileAddress(std::string_view url) {
+  return StartsWithIgnoringAsciiCase(url, "file://");
+}
 
 std::string LocalFilePath(std::string_view url) {
   std::string_view rest = url.substr(std::min<std::size_t>(7, url.size()));
-  if (StartsWithNoCase(rest, "localhost/")) rest.remove_prefix(9);
+  if (StartsWithIgnoringAsciiCase(rest, "localhost/")) rest.remove_prefix(9);
   return std::string(rest);
 }
 

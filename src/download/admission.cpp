@@ -14,11 +14,11 @@
 #include "download/admission.h"
 
 #include <fcntl.h>
+#include <pwd.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <cstdint>
@@ -30,7 +30,6 @@
 
 #include "download/download.h"
 #include "download/engine_event.h"
-#include "download/engine_sinks.h"
 #include "download/run_state.h"
 
 namespace kovalo {
@@ -39,11 +38,6 @@ namespace {
 
 std::mutex folderMutex;
 std::string configuredFolder;
-
-// Failures to use the place files, over the whole run.
-std::atomic<int> placeFailureCount{0};
-// Only one thread at a time shows the failure message.
-std::mutex tooManyFailuresLock;
 
 // The place files stay open once opened, so that taking and giving back a
 // place costs one flock each rather than an open and a close besides.
@@ -55,13 +49,45 @@ std::map<std::string, std::unique_ptr<HostFiles>> pool;  // by folder and stem
 std::string verifiedFolder;                              // last found usable
 constexpr std::size_t kPoolHosts = 32;                   // hosts kept open at most
 
+// Makes folder and each missing folder above it, readable by their owner
+// only.
+bool MakeFolders(const std::string& folder) {
+  for (std::size_t slash = folder.find('/', 1);; slash = folder.find('/', slash + 1)) {
+    const std::string part = folder.substr(0, slash);
+    struct stat info {};
+    if (mkdir(part.c_str(), 0700) != 0 && errno != EEXIST &&
+        (stat(part.c_str(), &info) != 0 || !S_ISDIR(info.st_mode))) {
+      return false;
+    }
+    if (slash == std::string::npos) return true;
+  }
+}
+
 bool UsableOwnFolder(const std::string& folder) {
-  if (mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) return false;
+  if (folder.empty() || !MakeFolders(folder)) return false;
   struct stat info {};
   if (lstat(folder.c_str(), &info) != 0) return false;
-  // A folder in /tmp could have been made by someone else to catch our files.
-  return S_ISDIR(info.st_mode) && info.st_uid == getuid();
+  // Whoever may change the folder may take our places away: a folder made
+  // first by someone else (in /tmp, say), or one that others may write, is
+  // not used. The mode is read rather than asked of access(), which grants
+  // everything to root.
+  return S_ISDIR(info.st_mode) && info.st_uid == getuid() && (info.st_mode & S_IRWXU) == S_IRWXU &&
+         (info.st_mode & (S_IWGRP | S_IWOTH)) == 0;
 }
+
+// The home folder of the password database, for when HOME is not set.
+std::string PasswordHome() {
+  passwd entry{};
+  passwd* found = nullptr;
+  char buffer[4096];
+  if (getpwuid_r(getuid(), &entry, buffer, sizeof buffer, &found) != 0 || found == nullptr ||
+      found->pw_dir == nullptr) {
+    return std::string();
+  }
+  return found->pw_dir;
+}
+
+bool IsAbsolute(const char* value) { return value != nullptr && value[0] == '/'; }
 
 void CloseFile(PlaceFile& file) {
   if (file.fd >= 0) close(file.fd);
@@ -89,8 +115,11 @@ std::string FolderSetting() {
   }
   // Nothing in the program changes its environment, so reading it from any thread is safe.
   const char* runtime = std::getenv("XDG_RUNTIME_DIR");  // NOLINT(concurrency-mt-unsafe)
-  if (runtime != nullptr && runtime[0] == '/') return std::string(runtime) + "/kovalo";
-  return "/tmp/kovalo-" + std::to_string(getuid());
+  const char* cache = std::getenv("XDG_CACHE_HOME");     // NOLINT(concurrency-mt-unsafe)
+  const char* home = std::getenv("HOME");                // NOLINT(concurrency-mt-unsafe)
+  std::string folder = RuntimeFolderFor(runtime, cache, home);
+  if (folder.empty()) folder = RuntimeFolderFor(nullptr, nullptr, PasswordHome().c_str());
+  return folder;
 }
 
 enum class TryResult { Taken, Busy, Failed };
@@ -149,6 +178,13 @@ void SetPlaceFolder(const std::string& folder) {
   configuredFolder = folder;
 }
 
+std::string RuntimeFolderFor(const char* runtimeDir, const char* cacheHome, const char* home) {
+  if (IsAbsolute(runtimeDir)) return std::string(runtimeDir) + "/kovalo";
+  if (IsAbsolute(cacheHome)) return std::string(cacheHome) + "/kovalo";
+  if (IsAbsolute(home)) return std::string(home) + "/.cache/kovalo";
+  return std::string();
+}
+
 std::string UsableRuntimeFolder() {
   const std::string folder = FolderSetting();
   return UsableOwnFolder(folder) ? folder : std::string();
@@ -194,31 +230,22 @@ void HostPlace::Release() {
 }
 
 Admission HostAdmission::Take(const std::string& hostKey, HostPlace& place,
-                              const std::function<void()>& whileWaiting) {
+                              std::chrono::steady_clock::time_point deadline) {
   place.Release();
   const std::string stem = PlaceFileStem(hostKey);
   for (;;) {
-    const DownloadTimings timings = CurrentDownloadTimings();
-    uint64_t seen = detail::EngineEventGeneration();
+    const uint64_t seen = detail::EngineEventGeneration();
     if (RunState.load() >= 0) return Admission::Stopped;
-    TryResult result = TryTakePlace(FolderSetting(), stem, place.file_);
-    if (result == TryResult::Taken) return Admission::Admitted;
-    if (whileWaiting) whileWaiting();
-    if (result == TryResult::Failed) {
-      if (placeFailureCount.fetch_add(1) + 1 >= timings.placeFailureLimit) {
-        {
-          std::lock_guard lock(tooManyFailuresLock);
-          detail::ShowProgramError("Crash Count>=10000");
-        }
-        // Waiting on would keep the download, and with it the program's
-        // download controls, blocked for good: go on without a place.
-        placeFailureCount.store(0);
-        return Admission::Unadmitted;
-      }
-      detail::WaitEngineEvent(seen, std::chrono::milliseconds(timings.placeRetryMs));
-    } else {
-      detail::WaitEngineEvent(seen, std::chrono::milliseconds(timings.placePollMs));
+    switch (TryTakePlace(FolderSetting(), stem, place.file_)) {
+      case TryResult::Taken: return Admission::Admitted;
+      case TryResult::Failed: return Admission::Unusable;
+      case TryResult::Busy: break;
     }
+    const auto now = std::chrono::steady_clock::now();
+    if (now >= deadline) return Admission::TimedOut;
+    auto wait = std::chrono::milliseconds(CurrentDownloadTimings().placePollMs);
+    if (deadline - now < wait) wait = std::chrono::ceil<std::chrono::milliseconds>(deadline - now);
+    detail::WaitEngineEvent(seen, wait);
   }
 }
 

@@ -5,7 +5,7 @@
 // dead program never keeps a host blocked.
 #pragma once
 
-#include <functional>
+#include <chrono>
 #include <string>
 
 namespace kovalo {
@@ -33,25 +33,34 @@ class HostPlace {
 };
 
 enum class Admission {
-  Admitted,    // the place is held
-  Stopped,     // RunState became 0 or more while waiting
-  Unadmitted,  // the place files could not be used; go on without a place
+  Admitted,  // the place is held
+  Stopped,   // RunState became 0 or more while waiting
+  TimedOut,  // the deadline passed while waiting
+  Unusable,  // the place files cannot be used (see UsableRuntimeFolder)
 };
 
 class HostAdmission {
  public:
-  // Takes one of the places of hostKey, waiting while all are taken.
-  // whileWaiting runs before each wait (the caller refreshes its activity
-  // time so that the wait is not taken for a stall).
+  // Takes one of the places of hostKey, waiting while all are taken, but not
+  // beyond deadline. Place files that cannot be made or locked end the
+  // attempt at once: waiting would not mend them.
   static Admission Take(const std::string& hostKey, HostPlace& place,
-                        const std::function<void()>& whileWaiting);
+                        std::chrono::steady_clock::time_point deadline =
+                            std::chrono::steady_clock::time_point::max());
 };
 
-// The folder of this user's run-time files (place files, lock files):
-// $XDG_RUNTIME_DIR/kovalo, else /tmp/kovalo-<uid>, or the one SetPlaceFolder
-// chose; made when missing. Empty when it cannot be used (not a folder of
-// this user's own).
+// The folder of this user's run-time files (place files, lock files), as
+// SetPlaceFolder chose it or else RuntimeFolderFor the environment; made
+// (0700) when missing. Empty when it cannot be used: not a folder, not this
+// user's own, or writable by others, or not readable, writable and
+// searchable by its owner.
 std::string UsableRuntimeFolder();
+
+// The run-time folder for these environment values: "<runtimeDir>/kovalo";
+// else, in a folder of this user's rather than one in /tmp that anyone may
+// have made first, "<cacheHome>/kovalo", else "<home>/.cache/kovalo". A
+// value that is null, empty or relative counts as unset; empty when all are.
+std::string RuntimeFolderFor(const char* runtimeDir, const char* cacheHome, const char* home);
 
 // The host key as a file-name part: letters, digits, "." and "-" stay, every
 // other byte becomes "_" and two hex digits; a long key is shortened and ends

@@ -4,10 +4,10 @@
 // result text in place of the page, which the result classifiers recognise.
 //
 // Each slot keeps a session (one curl handle, so connections to a host are
-// reused). The transfer runs on the caller's thread, which watches for stalls
-// and for RunState between its waits on the network. At most three downloads
-// of one host run at a time, counted across every running copy of the
-// program.
+// reused). The transfer runs on the caller's thread, which watches for
+// stalls, for the page's time limit and for RunState between its waits on
+// the network. At most three downloads of one host run at a time, counted
+// across every running copy of the program.
 #pragma once
 
 #include <cstddef>
@@ -43,35 +43,40 @@ enum DownloadResult : int {
   kDownloadException = -11,  // the client library failed internally
   kDownloadNoPageBuffer = -12,
   kDownloadBadSlot = -13,
+  kDownloadTimedOut = -14,     // the page took longer than its time limit
+  kDownloadNoHostPlace = -15,  // the per-host place files cannot be used
 };
 
 // Periods of the engine. The program runs with these defaults; tests shorten
 // them so that stalls and stops are seen in a fraction of a second.
 struct DownloadTimings {
   int transferTimeoutMs = 15000;  // connect time-out and the stall watchdog
-  // A wait on the network lasts at most the shorter of these two steps, after
-  // which the transfer checks for stalls and re-tests RunState.
-  int callerStepMs = 1000;        // the stall watchdog's step
-  int threadStepMs = 200;         // RunState's step
-  int stopStepMs = 100;           // StopDownloadsAndWait re-tests RunState
-  int placePollMs = 50;           // waiting for a free place of a host
-  int placeRetryMs = 50;          // after the place files could not be made
-  int placeFailureLimit = 10000;  // failures before "Crash Count>=10000"
+  // The longest a page may take, waiting for a host place and redirects
+  // included: the stall watchdog starts again with every byte, so a site
+  // that trickles would otherwise keep a download going for ever.
+  int pageLimitMs = 60000;
+  // A wait on the network lasts at most this long; then the transfer tests
+  // RunState (when it was set without SetRunState), the stall watchdog and
+  // the time limit.
+  int pollStepMs = 200;
+  int placePollMs = 50;  // waiting for a free place of a host
 };
 void SetDownloadTimings(const DownloadTimings& timings);
 DownloadTimings CurrentDownloadTimings();
 
-// Where engine errors the user must see go ("Global Alloc Error",
-// "Crash Count>=10000"); the main window installs one that shows the
-// program-error box. By default nothing is shown.
+// Where engine errors the user must see go ("Global Alloc Error"); the main
+// window installs one that shows the program-error box. By default nothing
+// is shown.
 void SetProgramErrorSink(std::function<void(const std::string&)> sink);
 
 // Receives one line per failed download (address filled in, at most 1000
 // characters). The program's sink records nothing, which is the default.
 void SetDownloadLogSink(std::function<void(const std::string&)> sink);
 
-// The folder of the per-host place files; empty means the user's runtime
-// folder ($XDG_RUNTIME_DIR/kovalo, else /tmp/kovalo-<uid>).
+// The folder of the per-host place files; empty means the user's run-time
+// folder ($XDG_RUNTIME_DIR/kovalo, else $XDG_CACHE_HOME/kovalo or
+// ~/.cache/kovalo). A download whose place files cannot be used there fails
+// at once with kDownloadNoHostPlace.
 void SetPlaceFolder(const std::string& folder);
 
 // A handle for one download job. Prepare binds it to a slot and makes room
@@ -98,12 +103,10 @@ class CDlf {
 // Fetches url into the slot. resultText receives the slot's result text: the
 // first 10000 bytes of the page, or the error page. url holds the last
 // address followed after redirects. length is the number of page bytes, or
-// the length of the error page. fileName is kept with the slot (no file is
-// written for a web address). retries is the number of further connection
+// the length of the error page. retries is the number of further connection
 // attempts after a refused connect. Returns 0 for a fetched page, otherwise
 // one of the DownloadResult failures.
-int DownloadUrl(const char*& resultText, int slot, std::string& url, int& length,
-                const std::string& fileName, int retries);
+int DownloadUrl(const char*& resultText, int slot, std::string& url, int& length, int retries);
 
 // The slot's page buffer and its size; a caller may put a zero byte behind
 // the page. nullptr when the slot has no buffer.

@@ -1,8 +1,9 @@
-// One engine-wide event for the waits that are not tied to a slot: the wait
-// of StopDownloadsAndWait for the live slots, and the wait for a free host
-// place. It fires when a slot stops being live, a host place is given back in
-// this process, or RunState is changed through SetRunState. Waiters
-// note the generation before testing their condition, so no firing is lost.
+// The engine's waits that are not tied to a slot. One engine-wide event
+// serves the wait for a free host place and WaitWhileRunning: it fires when
+// a host place is given back in this process or RunState is changed through
+// SetRunState; waiters note the generation before testing their condition,
+// so no firing is lost. The count of downloads under way has its own
+// condition, on which StopDownloadsAndWait waits for zero.
 #pragma once
 
 #include <chrono>
@@ -15,9 +16,21 @@ void NotifyEngineEvent();
 // Returns when the generation differs from seen or the time-out has passed.
 void WaitEngineEvent(uint64_t seen, std::chrono::milliseconds timeout);
 
-// Wakes every slot's wait on the network so that it tests RunState at once,
-// and lets idle slots stop being live once RunState is 0 or more. Lives with
-// the slots.
+// Wakes every slot's wait on the network so that it tests RunState at once.
+// Lives with the slots.
 void WakeSlotWaits();
+
+// One download under way for as long as it lives (DownloadUrl holds one);
+// the last to go wakes StopDownloadsAndWait.
+class DownloadInFlight {
+ public:
+  DownloadInFlight();
+  ~DownloadInFlight();
+  DownloadInFlight(const DownloadInFlight&) = delete;
+  DownloadInFlight& operator=(const DownloadInFlight&) = delete;
+};
+
+// Wakes StopDownloadsAndWait to test RunState again.
+void NotifyInFlightWaiter();
 
 }  // namespace kovalo::detail

@@ -1,9 +1,11 @@
 // Result classifiers: marker searches on the upper-cased head of a result.
 #include "download/result_classifiers.h"
 
-#include <cctype>
 #include <cstdio>
+#include <cstring>
 #include <initializer_list>
+
+#include "download/ascii_case.h"
 
 namespace kovalo {
 
@@ -53,12 +55,8 @@ int ResultNotFound(std::string_view text, const std::string& filePath) {
 }
 
 std::string ResultHead(const char* resultText) {
-  std::string head;
-  if (resultText == nullptr) return head;
-  for (std::size_t i = 0; i < 512 && resultText[i] != '\0'; ++i) {
-    head += static_cast<char>(std::toupper(static_cast<unsigned char>(resultText[i])));
-  }
-  return head;
+  if (resultText == nullptr) return std::string();
+  return AsciiUpperCopy(std::string_view(resultText, strnlen(resultText, 512)));
 }
 
 int AnyResultClassifierHits(const char* resultText, const std::string& filePath) {

@@ -1,21 +1,30 @@
-// RunState, the count of live slots, the engine-wide event and
+// RunState, the count of downloads under way, the engine-wide event and
 // StopDownloadsAndWait.
 #include "download/run_state.h"
 
 #include <condition_variable>
 #include <mutex>
 
-#include "download/download.h"
 #include "download/engine_event.h"
 
 namespace kovalo {
 
 std::atomic<int16_t> RunState{kRunStateRunning};
-std::atomic<int> TransferThreadCount{-1};
 
 namespace detail {
 
 namespace {
+
+struct InFlight {
+  std::mutex mutex;
+  std::condition_variable changed;
+  int count = 0;
+};
+
+InFlight& TheInFlight() {
+  static InFlight inFlight;
+  return inFlight;
+}
 
 struct EngineEvent {
   std::mutex mutex;
@@ -51,12 +60,42 @@ void WaitEngineEvent(uint64_t seen, std::chrono::milliseconds timeout) {
   event.changed.wait_for(lock, timeout, [&] { return event.generation != seen; });
 }
 
+DownloadInFlight::DownloadInFlight() {
+  InFlight& inFlight = TheInFlight();
+  std::lock_guard lock(inFlight.mutex);
+  ++inFlight.count;
+}
+
+DownloadInFlight::~DownloadInFlight() {
+  InFlight& inFlight = TheInFlight();
+  bool last;
+  {
+    std::lock_guard lock(inFlight.mutex);
+    last = --inFlight.count == 0;
+  }
+  if (last) inFlight.changed.notify_all();
+}
+
+void NotifyInFlightWaiter() {
+  InFlight& inFlight = TheInFlight();
+  // Taking the lock orders the change before a waiter's next test of it.
+  { std::lock_guard lock(inFlight.mutex); }
+  inFlight.changed.notify_all();
+}
+
 }  // namespace detail
+
+int DownloadsInFlight() {
+  detail::InFlight& inFlight = detail::TheInFlight();
+  std::lock_guard lock(inFlight.mutex);
+  return inFlight.count;
+}
 
 void SetRunState(int16_t value) {
   RunState.store(value);
   detail::WakeSlotWaits();
   detail::NotifyEngineEvent();
+  detail::NotifyInFlightWaiter();
 }
 
 bool WaitWhileRunning(std::chrono::milliseconds duration) {
@@ -72,13 +111,14 @@ bool WaitWhileRunning(std::chrono::milliseconds duration) {
 
 int StopDownloadsAndWait() {
   SetRunState(kRunStateStopping);
-  const auto step = std::chrono::milliseconds(CurrentDownloadTimings().stopStepMs);
-  for (;;) {
-    uint64_t seen = detail::EngineEventGeneration();
-    if (RunState.load() != kRunStateStopping) return 0;
-    if (TransferThreadCount.load() < 0) break;
-    detail::WaitEngineEvent(seen, step);
+  {
+    detail::InFlight& inFlight = detail::TheInFlight();
+    std::unique_lock lock(inFlight.mutex);
+    inFlight.changed.wait(lock, [&] {
+      return inFlight.count == 0 || RunState.load() != kRunStateStopping;
+    });
   }
+  // A value that someone else stored meanwhile stays.
   int16_t expected = kRunStateStopping;
   RunState.compare_exchange_strong(expected, kRunStateRunning);
   return 0;

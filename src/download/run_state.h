@@ -1,6 +1,5 @@
-// The program-wide stop word and the count of the engine's slots in use,
-// shared by the user-interface thread, the download worker and the download
-// engine.
+// The program-wide stop word and the count of downloads under way, shared
+// by the user-interface thread, the download worker and the download engine.
 #pragma once
 
 #include <atomic>
@@ -19,12 +18,8 @@ constexpr int16_t kRunStateRunning = -1;
 constexpr int16_t kRunStateClosing = 1;
 constexpr int16_t kRunStateStopping = 12345;
 
-// The number of the engine's live slots less one: -1 when none is, 0 with
-// one, and so on (the counter starts at -1). A slot goes live with its first
-// download while RunState is negative and stays so between downloads; once
-// RunState is 0 or more it leaves as soon as it is idle (at once through
-// SetRunState, or when its running download returns).
-extern std::atomic<int> TransferThreadCount;
+// The number of DownloadUrl calls under way, in all slots together.
+int DownloadsInFlight();
 
 // Stores value in RunState and wakes every waiting loop of the engine, so a
 // stop takes effect without waiting for the loops' periods.
@@ -34,10 +29,10 @@ void SetRunState(int16_t value);
 // the wait at once). True when the whole time passed with RunState negative.
 bool WaitWhileRunning(std::chrono::milliseconds duration);
 
-// Stops the engine and waits until no slot is live, that is until every
-// running download has returned. Returns early when someone else (the close
-// request) changes RunState meanwhile; otherwise puts RunState back to -1 so
-// that downloads can start again. Returns 0.
+// Stops the engine and waits until no download is under way any more (woken
+// when the last one returns). Returns early when someone else (the close
+// request) changes RunState through SetRunState meanwhile; otherwise puts
+// RunState back to -1 so that downloads can start again. Returns 0.
 int StopDownloadsAndWait();
 
 }  // namespace kovalo

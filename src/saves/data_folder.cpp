@@ -4,7 +4,6 @@
 #include <sys/stat.h>
 
 #include <cerrno>
-#include <cstdlib>
 
 namespace kovalo {
 
@@ -23,13 +22,6 @@ std::string XdgDataFolder(const char* xdgDataHome, const char* home) {
   if (IsAbsolute(xdgDataHome)) return WithSlash(xdgDataHome) + "kovalo/";
   if (IsAbsolute(home)) return WithSlash(home) + ".local/share/kovalo/";
   return {};
-}
-
-std::string XdgDataFolderFromEnvironment() {
-  // Nothing in the program sets the environment, so reading it is safe.
-  const char* xdgDataHome = std::getenv("XDG_DATA_HOME");  // NOLINT(concurrency-mt-unsafe)
-  const char* home = std::getenv("HOME");                  // NOLINT(concurrency-mt-unsafe)
-  return XdgDataFolder(xdgDataHome, home);
 }
 
 int MakeDataFolder(const std::string& folder) {

@@ -15,9 +15,6 @@ namespace kovalo {
 // argument may be null.
 std::string XdgDataFolder(const char* xdgDataHome, const char* home);
 
-// The same from this process's environment.
-std::string XdgDataFolderFromEnvironment();
-
 // Makes folder and every missing parent, new ones readable by their owner
 // only. 0 on success (also when it was there), 1 when a part cannot be made
 // or is not a folder.

@@ -15,15 +15,20 @@
 // * Values are single lines. A line break in a value to be written is unsafe
 //   input (it could add keys or sections of its own), so every CR and LF in it
 //   is written as a blank.
-// * A file is read once and served from memory. Every call compares the
-//   file's stamp (device, inode, size, modification time) from one stat()
-//   with the one it was read with and reads it again only when they differ,
-//   so a change made by someone else is noticed unless it keeps the same
-//   inode, size and modification time.
-// * Every write replaces the whole file atomically: a temporary file in the
-//   same folder, written, fsync'ed, renamed over the old one, then the folder
-//   fsync'ed. Whatever moment the program dies at, the path holds the old
-//   file or the new one; at worst a temporary file is left behind beside it.
+// * A file is read once and served from memory, until Forget lets go of it.
+//   Every call compares the file's stamp (device, inode, size, modification
+//   and change time) from one stat() with the one it was read with and reads
+//   it again only when they differ. Any write to the file, or any change of
+//   its times, sets its change time, so an edit that keeps size and
+//   modification time is seen as well (one that falls in the same tick of
+//   the file system's clock as the read, a few milliseconds, is not).
+// * Every write replaces the whole file atomically: the temporary file
+//   ".<name>.tmp" in the same folder, written, fsync'ed, renamed over the old
+//   one, then the folder fsync'ed. Whatever moment the program dies at, the
+//   path holds the old file or the new one; at worst the temporary is left
+//   behind, to be truncated by the next write. One name per file is enough
+//   because the writer holds the file's lock. A file that its owner made
+//   read-only is never replaced.
 // * Any bytes are accepted: junk, NULs, lines of any length, CR LF line ends
 //   (the CR is not part of the value; nor is a CR that ends the file).
 //   Missing files, folders, sections and
@@ -31,16 +36,21 @@
 //   FIFO) or cannot be read gives the defaults and refuses writes, so an
 //   unreadable file is never replaced by one holding a single key.
 // * Every change is a read-modify-write under an exclusive lock (flock) on a
-//   lock file beside the file, ".<name>.lock", with the file read afresh
-//   inside the lock when its stamp has changed. Two programs writing the
-//   same file at once therefore never lose each other's keys. Several keys
-//   can be changed in one transaction, which replaces the file once.
+//   lock file beside the file, ".<name>.lock" (made readable by its owner
+//   only), with the file read afresh inside the lock when its stamp has
+//   changed. Two programs writing the same file at once therefore never lose
+//   each other's keys. Several keys can be changed in one transaction, which
+//   replaces the file once. The lock is waited for 2 s at most: a program
+//   that holds it longer makes the change fail as Busy, with nothing written.
+//   The wait is a blocking flock that a timer of the waiting thread ends;
+//   its signal, SIGRTMIN + 5, is the store's (its handler does nothing).
 // * All operations are safe to call from several threads: one mutex guards
 //   the cache and is held for the whole of each call.
 #pragma once
 
 #include <sys/types.h>
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -64,6 +74,7 @@ struct FileStamp {
   ino_t inode = 0;
   off_t size = 0;
   int64_t modifiedNs = 0;
+  int64_t changedNs = 0;
   bool operator==(const FileStamp&) const = default;
 };
 
@@ -76,10 +87,14 @@ struct DiskFile {
 };
 
 // The store's way to the disk. The defaults use POSIX calls; tests derive
-// from it to count reads or make a step fail.
+// from it to count reads or make a step fail. A step that fails leaves the
+// reason in errno (0 when it has none to give).
 class IniDisk {
  public:
   virtual ~IniDisk() = default;
+  // How long Lock waits for a lock that someone else holds.
+  std::chrono::milliseconds lockWait{2000};
+
   // State and stamp of path, without reading it. Missing when the file or one
   // of its folders does not exist; Unreadable for anything that is not a
   // regular file or cannot be looked at.
@@ -88,8 +103,10 @@ class IniDisk {
   virtual DiskFile Read(const std::string& path);
   // Replaces path by a file holding contents; see ReplaceFileAtomically.
   virtual bool Replace(const std::string& path, const std::string& contents);
-  // Takes the exclusive lock that guards path's changes, waiting for it;
-  // returns a descriptor to hand to Unlock, or -1 when it cannot be taken.
+  // Takes the exclusive lock that guards path's changes, waiting lockWait at
+  // most; returns a descriptor to hand to Unlock, or -1 when it cannot be
+  // taken (errno EWOULDBLOCK: someone else holds it). A lock file it makes is
+  // readable and writable by its owner only.
   virtual int Lock(const std::string& path);
   virtual void Unlock(int lock);
 };
@@ -97,11 +114,44 @@ class IniDisk {
 // The lock file that guards path: ".<name>.lock" in the same folder.
 std::string LockFilePath(const std::string& path);
 
-// Writes contents to a new temporary file beside path, fsyncs it and renames
-// it over path, keeping the old file's permission bits. Returns false, with
-// the temporary file removed and path untouched, when any step fails (a
-// missing folder among them).
+// The temporary file that a write of path goes through: ".<name>.tmp" in the
+// same folder.
+std::string TemporaryFilePath(const std::string& path);
+
+// Writes contents to TemporaryFilePath(path), fsyncs it and renames it over
+// path, keeping the old file's permission bits; the caller holds the file's
+// lock. Returns false, with the temporary file removed, path untouched and
+// errno telling why, when any step fails (a missing folder among them), and
+// with errno EPERM, before anything is written, when path is a file whose
+// mode bits do not let this user write it (root included).
 bool ReplaceFileAtomically(const std::string& path, const std::string& contents);
+
+// Why a change of a file did not happen.
+enum class StoreProblem {
+  None,          // it was not asked for (the edit refused)
+  Busy,          // another program held the file's lock beyond the wait
+  Unreadable,    // the file is there but cannot be read
+  DiskFull,      // no room, or over quota
+  NotAllowed,    // no permission for the folder or the file
+  ReadOnlyFile,  // the file's owner made it read-only
+  ReadOnlyDisk,  // the file system is mounted read-only
+  Other,
+};
+struct StoreFailure {
+  StoreProblem problem = StoreProblem::None;
+  std::string path;
+  int error = 0;  // the errno behind it, 0 when none
+};
+StoreProblem ProblemOfError(int error);
+// The failure as one sentence for a message box, naming the file, such as
+// 'Another program is using the file "<path>".'; empty for None.
+std::string StoreFailureText(const StoreFailure& failure);
+
+// What ScanSection read.
+struct IniScan {
+  FileState state = FileState::Missing;
+  uint64_t generation = 0;  // as IniEdit::Generation
+};
 
 class IniStore;
 struct IniFileImage;  // a file parsed into lines, private to the store
@@ -127,9 +177,9 @@ class IniEdit {
   // cannot hold.
   bool Write(const std::string& section, const std::string& key, const std::string& value);
 
-  // Changes whenever the store reads the file from disk, which it does only
-  // when someone else has changed it: equal generations of one path in one
-  // store mean that nobody else has written it in between.
+  // Changes whenever the store finds the file changed by someone else (its
+  // stamp differs from the one last seen): equal generations of one path in
+  // one store mean that nobody else has written it in between.
   uint64_t Generation() const;
 
  private:
@@ -174,8 +224,32 @@ class IniStore {
   // (if any) succeeded and edit returned true. False, with file and cache as
   // they were and edit not called, when the lock cannot be taken or the
   // file exists but cannot be read; false when edit returns false (its
-  // writes are dropped) or the replace fails.
-  bool Transact(const std::string& path, const std::function<bool(IniEdit&)>& edit);
+  // writes are dropped) or the replace fails. When false, failure (if
+  // given) says why; its problem is None when edit refused.
+  bool Transact(const std::string& path, const std::function<bool(IniEdit&)>& edit,
+                StoreFailure* failure = nullptr);
+
+  // Whether path's lock can be taken within the wait; it is let go at once.
+  bool LockIsFree(const std::string& path, StoreFailure* failure = nullptr);
+
+  // Reads path from disk into text (the whole file; empty when it is
+  // missing or unreadable), keeping none of it in the cache, and calls visit
+  // as IniEdit::ForEachKey does for section, with views into text. A caller
+  // that holds on to many values keeps text, and the views stay good for as
+  // long as it does not change it: one copy of the file in memory.
+  IniScan ScanSection(
+      const std::string& path, const std::string& section, std::string& text,
+      const std::function<void(std::string_view key, std::string_view value)>& visit);
+
+  // The value of the first key named key in section, not cut, as the file
+  // stands on disk; nothing when the file or the key is missing. The file is
+  // read a line at a time, keeping none of it: for one key of a large file.
+  std::optional<std::string> FindValue(const std::string& path, const std::string& section,
+                                       const std::string& key);
+
+  // Lets go of path's cached contents; the next call reads it again, and a
+  // change is still counted against the file as last seen.
+  void Forget(const std::string& path);
 
   // Calls read with the file as it stands (fresh against its stamp), without
   // taking the lock. An unreadable file looks empty.
@@ -188,6 +262,14 @@ class IniStore {
   std::unique_ptr<IniDisk> disk_;
   std::map<std::string, std::unique_ptr<IniFileImage>> files_;
 };
+
+// A value's leading decimal number, as IniStore::ReadInt reads a nonempty
+// value.
+int IniIntOfValue(std::string_view value);
+
+// Whether two names are the same for the store: equal but for the case of
+// ASCII letters.
+bool IniNamesEqual(std::string_view a, std::string_view b);
 
 // Whether name can be written as a section name (isSection) or a key name and
 // found again: not empty, no CR or LF, no blank or tab at either end; a

@@ -47,42 +47,57 @@ struct FileWalk {
   };
   std::vector<SaveValue> values;
 
+  FileWalk() = default;
   explicit FileWalk(const IniEdit& file) {
-    file.ForEachKey(kSavesSection, [&](std::string_view key, std::string_view value) {
-      int index, letter;
-      if (ReadSaveKey(key, index, letter)) {
-        // Keys beyond the saves a month can hold are no saves.
-        if (index >= kMaxSavesPerMonth) return;
-        values.push_back({index, letter, value});
-        if (!value.empty()) held = std::max(held, index + 1);
-      } else if (!itemsSeen && key.size() == 5 && (key[0] | 0x20) == 'i' &&
-                 (key[1] | 0x20) == 't' && (key[2] | 0x20) == 'e' && (key[3] | 0x20) == 'm' &&
-                 (key[4] | 0x20) == 's') {
-        // The first "Items" is the one that counts, as for every key.
-        itemsSeen = true;
-        items = value.empty() ? 0 : NumberOfToken(value);
-      }
-    });
+    file.ForEachKey(kSavesSection,
+                    [&](std::string_view key, std::string_view value) { Visit(key, value); });
   }
 
-  // "Items", unless it is negative or beyond the saves held.
+  void Visit(std::string_view key, std::string_view value) {
+    int index, letter;
+    if (ReadSaveKey(key, index, letter)) {
+      // Keys beyond the saves a month can hold are no saves.
+      if (index >= kMaxSavesPerMonth) return;
+      values.push_back({index, letter, value});
+      if (!value.empty()) held = std::max(held, index + 1);
+    } else if (!itemsSeen && IniNamesEqual(key, "Items")) {
+      // The first "Items" is the one that counts, as for every key.
+      itemsSeen = true;
+      items = value.empty() ? 0 : NumberOfToken(value);
+    }
+  }
+
+  // "Items", unless it is negative or beyond the saves held. Keys at and
+  // above it are stale: a Save writes over them.
   int Count() const {
     const int count = (items < 0 || items > held) ? held : items;
     return std::min(count, kMaxSavesPerMonth);
   }
-  int FreeIndex() const { return std::max(Count(), held); }
-};
 
-SaveEntry EntryOf(std::string description, std::string position, std::string answers,
-                  std::string title) {
-  SaveEntry entry;
-  entry.description = std::move(description);
-  entry.position = std::move(position);
-  entry.answers = std::move(answers);
-  entry.title = std::move(title);
-  entry.firstSaveFlag = FirstSaveFlagOf(entry.position);
-  return entry;
-}
+  // The counted saves, with views of the values walked.
+  std::vector<SaveEntry> Saves() const {
+    const int count = Count();
+    std::vector<SaveEntry> saves(static_cast<std::size_t>(count));
+    std::vector<std::array<bool, 4>> found(static_cast<std::size_t>(count));
+    for (const SaveValue& v : values) {
+      // The first key of a name is the one that counts.
+      if (v.index >= count || found[v.index][v.letter]) continue;
+      found[v.index][v.letter] = true;
+      ValueOf(saves[v.index], v.letter) = SaveText(v.value.substr(0, kIniValueCapacity - 1));
+    }
+    for (SaveEntry& entry : saves) entry.firstSaveFlag = FirstSaveFlagOf(entry.position);
+    return saves;
+  }
+
+  static SaveText& ValueOf(SaveEntry& entry, int letter) {
+    switch (letter) {
+      case 0: return entry.description;
+      case 1: return entry.position;
+      case 2: return entry.answers;
+      default: return entry.title;
+    }
+  }
+};
 
 }  // namespace
 
@@ -92,38 +107,44 @@ std::string SaveKey(int index, char letter) {
 
 int SaveCountOfFile(const IniEdit& file) { return FileWalk(file).Count(); }
 
-int FreeSaveIndexOfFile(const IniEdit& file) { return FileWalk(file).FreeIndex(); }
+int FreeSaveIndexOfFile(const IniEdit& file) { return FileWalk(file).Count(); }
 
-std::vector<SaveEntry> SavesOfFile(const IniEdit& file) {
-  const FileWalk walk(file);
-  const int count = walk.Count();
-  std::vector<std::array<std::string, 4>> values(static_cast<std::size_t>(count));
-  std::vector<std::array<bool, 4>> found(static_cast<std::size_t>(count));
-  for (const FileWalk::SaveValue& v : walk.values) {
-    // The first key of a name is the one that counts.
-    if (v.index >= count || found[v.index][v.letter]) continue;
-    found[v.index][v.letter] = true;
-    values[v.index][v.letter] = std::string(v.value.substr(0, kIniValueCapacity - 1));
-  }
-  std::vector<SaveEntry> saves;
-  saves.reserve(values.size());
-  for (auto& v : values)
-    saves.push_back(EntryOf(std::move(v[0]), std::move(v[1]), std::move(v[2]), std::move(v[3])));
-  return saves;
-}
+std::vector<SaveEntry> SavesOfFile(const IniEdit& file) { return FileWalk(file).Saves(); }
 
 SaveBook::SaveBook(SaveFiles& files) : files_(files) {}
 
-void SaveBook::LoadMonth(SaveMonth month) {
-  files_.store().View(PathOf(month), [&](const IniEdit& file) {
-    List(month) = SavesOfFile(file);
-    GenerationOf(month) = file.Generation();
-  });
+IniScan SaveBook::LoadMonth(SaveMonth month) {
+  Month& m = MonthOf(month);
+  // The entries view this text, which therefore never moves.
+  auto text = std::make_unique<std::string>();
+  FileWalk walk;
+  const IniScan scan = files_.store().ScanSection(
+      PathOf(month), kSavesSection, *text,
+      [&](std::string_view key, std::string_view value) { walk.Visit(key, value); });
+  m.saves = walk.Saves();
+  m.texts.clear();
+  m.texts.push_back(std::move(text));
+  m.generation = scan.generation;
+  return scan;
 }
 
-void SaveBook::Load() {
-  LoadMonth(SaveMonth::Previous);
-  LoadMonth(SaveMonth::Current);
+std::string SaveBook::Load() {
+  std::string message;
+  for (SaveMonth month : {SaveMonth::Previous, SaveMonth::Current}) {
+    const IniScan scan = LoadMonth(month);
+    StoreFailure failure;
+    if (scan.state == FileState::Unreadable) failure = {StoreProblem::Unreadable, PathOf(month), 0};
+    // Reading needs no lock, but a Save or Delete will: say now that it
+    // would fail.
+    else if (scan.state == FileState::Present &&
+             !files_.store().LockIsFree(PathOf(month), &failure) &&
+             failure.problem != StoreProblem::Busy)
+      failure = {};
+    if (failure.problem == StoreProblem::None) continue;
+    if (!message.empty()) message += '\n';
+    message += StoreFailureText(failure);
+  }
+  return message;
 }
 
 const SaveEntry* SaveBook::Entry(uint32_t reference) const {
@@ -142,9 +163,18 @@ ListedRow SaveBook::RowOf(uint32_t reference) const {
   return {std::move(text), reference};
 }
 
+std::vector<uint32_t> SaveBook::References() const {
+  std::vector<uint32_t> references;
+  references.reserve(previous_.saves.size() + current_.saves.size());
+  for (SaveMonth month : {SaveMonth::Previous, SaveMonth::Current})
+    for (int k = 0; k < static_cast<int>(Saves(month).size()); ++k)
+      references.push_back(EncodeReference({month, k}));
+  return references;
+}
+
 std::vector<ListedRow> SaveBook::Rows() const {
   std::vector<ListedRow> rows;
-  rows.reserve(previous_.size() + current_.size());
+  rows.reserve(previous_.saves.size() + current_.saves.size());
   for (SaveMonth month : {SaveMonth::Previous, SaveMonth::Current})
     for (int k = 0; k < static_cast<int>(Saves(month).size()); ++k)
       rows.push_back(RowOf(EncodeReference({month, k})));
@@ -159,36 +189,66 @@ SaveBook::SaveOutcome SaveBook::Save(const std::string& description, const std::
   int index = 0;
   bool changedElsewhere = false;
   uint64_t generation = 0;
-  const bool written = files_.store().Transact(files_.currentMonthPath(), [&](IniEdit& file) {
-    index = FileWalk(file).FreeIndex();
-    if (index >= kMaxSavesPerMonth) return false;
-    changedElsewhere = file.Generation() != currentGeneration_;
-    file.Write(kSavesSection, "Items", std::to_string(index + 1));
-    file.Write(kSavesSection, SaveKey(index, 'A'), description);
-    file.Write(kSavesSection, SaveKey(index, 'B'), position);
-    file.Write(kSavesSection, SaveKey(index, 'C'), answers);
-    file.Write(kSavesSection, SaveKey(index, 'D'), title);
-    generation = file.Generation();
-    return true;
-  });
-  if (!written) return outcome;
+  const std::string& path = files_.currentMonthPath();
+  const bool written = files_.store().Transact(
+      path,
+      [&](IniEdit& file) {
+        index = FileWalk(file).Count();
+        if (index >= kMaxSavesPerMonth) return false;
+        changedElsewhere = file.Generation() != current_.generation;
+        file.Write(kSavesSection, "Items", std::to_string(index + 1));
+        file.Write(kSavesSection, SaveKey(index, 'A'), description);
+        file.Write(kSavesSection, SaveKey(index, 'B'), position);
+        file.Write(kSavesSection, SaveKey(index, 'C'), answers);
+        file.Write(kSavesSection, SaveKey(index, 'D'), title);
+        generation = file.Generation();
+        return true;
+      },
+      &outcome.failure);
+  // The book holds the month; the store need not.
+  files_.store().Forget(path);
+  if (!written) {
+    outcome.message = outcome.failure.problem == StoreProblem::None
+                          ? "The file \"" + path + "\" holds as many saves as a month can."
+                          : StoreFailureText(outcome.failure);
+    outcome.message += " The position was not saved.";
+    return outcome;
+  }
   outcome.written = true;
   outcome.reference = EncodeReference({SaveMonth::Current, index});
-  if (changedElsewhere || index != static_cast<int>(current_.size())) {
+  if (changedElsewhere || index != static_cast<int>(current_.saves.size())) {
     LoadMonth(SaveMonth::Current);
     outcome.relisted = true;
-  } else {
-    // As the file keeps it: values are read back cut.
-    auto cut = [](const std::string& value) { return value.substr(0, kIniValueCapacity - 1); };
-    current_.push_back(EntryOf(cut(description), cut(position), cut(answers), cut(title)));
-    currentGeneration_ = generation;
+    return outcome;
   }
+  // As the file keeps it: values are read back cut, and a line break is
+  // written as a blank.
+  auto cut = [](const std::string& value) {
+    std::string kept = value.substr(0, kIniValueCapacity - 1);
+    for (char& c : kept)
+      if (c == '\r' || c == '\n') c = ' ';
+    return kept;
+  };
+  const std::string values[4] = {cut(description), cut(position), cut(answers), cut(title)};
+  auto text = std::make_unique<std::string>(values[0] + values[1] + values[2] + values[3]);
+  SaveEntry entry;
+  std::size_t at = 0;
+  for (int letter = 0; letter < 4; ++letter) {
+    FileWalk::ValueOf(entry, letter) =
+        SaveText(std::string_view(*text).substr(at, values[letter].size()));
+    at += values[letter].size();
+  }
+  entry.firstSaveFlag = FirstSaveFlagOf(entry.position);
+  current_.texts.push_back(std::move(text));
+  current_.saves.push_back(entry);
+  current_.generation = generation;
   return outcome;
 }
 
-SaveBook::DeleteOutcome SaveBook::Delete(uint32_t reference) {
+SaveBook::DeleteOutcome SaveBook::Delete(uint32_t reference, std::string* message) {
   const SaveReference r = DecodeReference(reference);
-  std::vector<SaveEntry>& list = List(r.month);
+  Month& month = MonthOf(r.month);
+  std::vector<SaveEntry>& list = month.saves;
   const int k = r.index;
   if (k >= static_cast<int>(list.size())) {
     LoadMonth(r.month);
@@ -196,37 +256,49 @@ SaveBook::DeleteOutcome SaveBook::Delete(uint32_t reference) {
   }
   bool changedElsewhere = false, stillThere = true;
   uint64_t generation = 0;
-  const bool written = files_.store().Transact(PathOf(r.month), [&](IniEdit& file) {
-    const int n = FileWalk(file).Count();
-    changedElsewhere = file.Generation() != GenerationOf(r.month);
-    if (changedElsewhere) {
-      // Delete only the save the row shows.
-      auto value = [&](char letter) { return file.ReadString(kSavesSection, SaveKey(k, letter)); };
-      stillThere =
-          k < n && list[k].SameSave(EntryOf(value('A'), value('B'), value('C'), value('D')));
-      if (!stillThere) return false;
-    }
-    // Values are moved as they stand, whatever their length.
-    for (int j = k; j + 1 < n; ++j)
-      for (char letter : kLetters) {
-        const std::optional<std::string_view> above =
-            file.Value(kSavesSection, SaveKey(j + 1, letter));
-        const std::string moved = above ? std::string(*above) : std::string();
-        file.Write(kSavesSection, SaveKey(j, letter), moved);
-      }
-    const int last = std::max(n - 1, k);
-    for (char letter : kLetters) file.Write(kSavesSection, SaveKey(last, letter), "");
-    file.Write(kSavesSection, "Items", std::to_string(std::max(n - 1, 0)));
-    generation = file.Generation();
-    return true;
-  });
+  StoreFailure failure;
+  const std::string& path = PathOf(r.month);
+  const bool written = files_.store().Transact(
+      path,
+      [&](IniEdit& file) {
+        const int n = FileWalk(file).Count();
+        changedElsewhere = file.Generation() != month.generation;
+        if (changedElsewhere) {
+          // Delete only the save the row shows.
+          auto value = [&](char letter) {
+            return file.ReadString(kSavesSection, SaveKey(k, letter));
+          };
+          stillThere = k < n && list[k].description == value('A') &&
+                       list[k].position == value('B') && list[k].answers == value('C') &&
+                       list[k].title == value('D');
+          if (!stillThere) return false;
+        }
+        // Values are moved as they stand, whatever their length.
+        for (int j = k; j + 1 < n; ++j)
+          for (char letter : kLetters) {
+            const std::optional<std::string_view> above =
+                file.Value(kSavesSection, SaveKey(j + 1, letter));
+            const std::string moved = above ? std::string(*above) : std::string();
+            file.Write(kSavesSection, SaveKey(j, letter), moved);
+          }
+        const int last = std::max(n - 1, k);
+        for (char letter : kLetters) file.Write(kSavesSection, SaveKey(last, letter), "");
+        file.Write(kSavesSection, "Items", std::to_string(std::max(n - 1, 0)));
+        generation = file.Generation();
+        return true;
+      },
+      &failure);
+  files_.store().Forget(path);
   if (changedElsewhere) {
     LoadMonth(r.month);
     return DeleteOutcome::Relisted;
   }
-  if (!written) return DeleteOutcome::Failed;
+  if (!written) {
+    if (message) *message = StoreFailureText(failure) + " The save was not deleted.";
+    return DeleteOutcome::Failed;
+  }
   list.erase(list.begin() + k);
-  GenerationOf(r.month) = generation;
+  month.generation = generation;
   return DeleteOutcome::Deleted;
 }
 

@@ -8,6 +8,8 @@
 #include <cerrno>
 #include <climits>
 #include <cstdio>
+#include <optional>
+#include <string_view>
 #include <vector>
 
 namespace kovalo {
@@ -82,8 +84,9 @@ int EnsureFolderForPath(const std::string& path) {
     const std::string prefix = folder.substr(0, end);
     if (IsFolder(prefix)) continue;
     // Someone else may make it at the same moment: what counts is that it
-    // exists afterwards.
-    ::mkdir(prefix.c_str(), 0777);
+    // exists afterwards. A folder made here is its owner's alone: other
+    // users of the machine have no business with the saves or their locks.
+    ::mkdir(prefix.c_str(), 0700);
     if (!IsFolder(prefix)) return 1;
   }
   return 0;
@@ -109,13 +112,19 @@ SaveFiles::SaveFiles(IniStore& store, std::string folder, std::time_t startUp)
 int SaveFiles::EnsureSavesFolder() const { return EnsureFolderForPath(currentMonthPath_); }
 
 int SaveFiles::ReadUserPuzzleCounter() const {
-  const long long count = store_.ReadInt(currentMonthPath_, kSavesSection, "Count", 0);
+  // Read a line at a time: a long month's file need not be in memory for it.
+  const std::optional<std::string> value =
+      store_.FindValue(currentMonthPath_, kSavesSection, "Count");
+  const long long count = value && !value->empty() ? IniIntOfValue(*value) : 0;
   return static_cast<int>(std::clamp(count + 1, static_cast<long long>(kFirstUserPuzzleNumber),
                                      static_cast<long long>(INT_MAX)));
 }
 
 bool SaveFiles::WriteCount(int counter) const {
-  return store_.WriteString(currentMonthPath_, kSavesSection, "Count", std::to_string(counter));
+  const bool written =
+      store_.WriteString(currentMonthPath_, kSavesSection, "Count", std::to_string(counter));
+  store_.Forget(currentMonthPath_);
+  return written;
 }
 
 }  // namespace kovalo

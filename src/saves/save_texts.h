@@ -142,6 +142,16 @@ uint32_t SiteColour(std::string_view siteWord, bool groupRow);
 uint32_t LevelColour(std::string_view levelWord);
 bool LevelShown(std::string_view levelWord);
 
+// A saved title (kept as the bytes it was saved with) as text to show, in
+// UTF-8: a title that is valid UTF-8 is shown as it is; any other was written
+// in the 8-bit code page of older copies and is read as Windows-1252 (the
+// five bytes that code page leaves unused become the control characters of
+// the same number).
+std::string TitleForDisplay(std::string_view title);
+// Whether text is well-formed UTF-8 (no overlong forms, no surrogates,
+// nothing above U+10FFFF).
+bool IsValidUtf8(std::string_view text);
+
 // ---------------------------------------------------------------- references
 
 // Which save a row shows. Current month: the index itself. Previous month:

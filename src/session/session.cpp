@@ -8,6 +8,7 @@
 #include "download/run_state.h"
 #include "saves/load_position.h"
 #include "saves/save_texts.h"
+#include "solver/hint.h"
 #include "solver/solving_aids.h"
 
 namespace kovalo {
@@ -49,8 +50,11 @@ Session::~Session() {
 
 void Session::Start() {
   saveFiles_.EnsureSavesFolder();
-  saveBook_.Load();
+  // Whatever can be read is listed; a month file that could not be read or
+  // locked is named.
+  const std::string unread = saveBook_.Load();
   if (savesChanged) savesChanged();
+  if (!unread.empty()) view_.ShowMessage(unread, "Saved Positions", Buttons::Ok, nullptr);
   board_.userPuzzleCounter = saveFiles_.ReadUserPuzzleCounter();
   board_.writeCount = [this](int counter) { saveFiles_.WriteCount(counter); };
   // The start-up reset asks nothing.
@@ -93,7 +97,43 @@ void Session::PressControl(int controlId, bool checked) {
 
 void Session::CellEdited(Cell& cell, const std::string& text) { board_.PlayerEdited(cell, text); }
 
-void Session::CellCommand(Cell& cell, int commandId) { RunCellCommand(board_, cell, commandId); }
+void Session::CellCommand(Cell& cell, int commandId) {
+  if (commandId == ID_HINT)
+    ShowHint(cell);
+  else
+    RunCellCommand(board_, cell, commandId);
+}
+
+void Session::ShowHint(const Cell& clicked) {
+  const Hint hint = FindHint(board_);
+  view_.MarkHintCells(hint.cells);
+  view_.ShowMessage(hint.text, "Hint", Buttons::Ok, &clicked);
+}
+
+// ---------------------------------------------------------------- puzzles in and out
+
+bool Session::PastePuzzle(std::string_view text) {
+  return EnterPuzzle(ReadPuzzleText(text), "Paste Puzzle");
+}
+
+bool Session::OpenPuzzleFile(const std::string& path) {
+  return EnterPuzzle(ReadPuzzleFile(path), "Open Puzzle");
+}
+
+bool Session::EnterPuzzle(const PuzzleReading& reading, const std::string& caption) {
+  if (!reading.Accepted() || !PlacePuzzle(board_, reading.digits)) {
+    view_.ShowMessage(reading.error, caption, Buttons::Ok, nullptr);
+    return false;
+  }
+  // A puzzle of the player's own, as if typed: no date, no site's answers.
+  puzzleDate_.clear();
+  firstSaveFlag_ = 0;
+  const std::string note = SolutionCountNote(CountSolutions(reading.digits));
+  if (!note.empty()) view_.ShowMessage(note, caption, Buttons::Ok, nullptr);
+  return true;
+}
+
+void Session::CopyPuzzle() { view_.SetClipboardText(PuzzleLine(board_)); }
 
 // ---------------------------------------------------------------- saved positions
 
@@ -102,7 +142,10 @@ std::optional<uint32_t> Session::SavePosition() {
       saveBook_.Save(DescriptionLine(title_, puzzleDate_, clock()),
                      PositionText(board_, firstSaveFlag_), AnswersText(board_), title_);
   // Nothing was saved: no row, and the next save is still a first save.
-  if (!outcome.written) return std::nullopt;
+  if (!outcome.written) {
+    view_.ShowMessage(outcome.message, "Save Position", Buttons::Ok, nullptr);
+    return std::nullopt;
+  }
   firstSaveFlag_ = 0;
   if (savesChanged) savesChanged();
   return outcome.reference;
@@ -130,7 +173,11 @@ void Session::LoadPosition(uint32_t reference) {
 }
 
 bool Session::DeleteSave(uint32_t reference) {
-  if (saveBook_.Delete(reference) == SaveBook::DeleteOutcome::Failed) return false;
+  std::string failure;
+  if (saveBook_.Delete(reference, &failure) == SaveBook::DeleteOutcome::Failed) {
+    view_.ShowMessage(failure, "Delete Save", Buttons::Ok, nullptr);
+    return false;
+  }
   // Deleted, or the file had changed elsewhere and the list shows it as it
   // is now.
   if (savesChanged) savesChanged();

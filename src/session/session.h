@@ -12,9 +12,11 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <thread>
 
 #include "board/board.h"
+#include "board/puzzle_text.h"
 #include "board/screen.h"
 #include "saves/ini_store.h"
 #include "saves/save_book.h"
@@ -67,6 +69,17 @@ class Session : private Screen, public WorkerWindow {
   // "Delete Save" of the save that reference names. False when nothing was
   // deleted.
   bool DeleteSave(uint32_t reference);
+  // "Paste Puzzle", or a text dropped on the window: the puzzle it holds
+  // becomes the board's starting numbers as if typed and locked. False, with
+  // a message that says what was wrong and where and the board as it was,
+  // when it holds none.
+  bool PastePuzzle(std::string_view text);
+  // The same for a puzzle file: named on the command line, or dropped.
+  bool OpenPuzzleFile(const std::string& path);
+  // "Copy Puzzle": the starting numbers as one 81-character line, '.' for
+  // every other cell, on the clipboard.
+  void CopyPuzzle();
+
   // The close request: a download still running stops at once, and no step
   // of its worker reaches the board any more.
   void Close();
@@ -111,7 +124,11 @@ class Session : private Screen, public WorkerWindow {
   void Repaint() override { view_.Repaint(); }
   bool SetClipboardText(const std::string& text) override { return view_.SetClipboardText(text); }
   void SetWaitCursor(bool on) override { view_.SetWaitCursor(on); }
+  void MarkHintCells(const std::vector<int>& cells) override { view_.MarkHintCells(cells); }
 
+  bool EnterPuzzle(const PuzzleReading& reading, const std::string& caption);
+  // "Hint": the next step of the aids in words, its cells framed.
+  void ShowHint(const Cell& clicked);
   void OnWeekday(int weekdayIndex);
   // failedRandomPages is 0 for a press of the button, and the count of
   // random pages failed in a row for the worker's retry.

@@ -23,6 +23,7 @@ class SilentScreen : public Screen {
   void Repaint() override {}
   bool SetClipboardText(const std::string&) override { return false; }
   void SetWaitCursor(bool) override {}
+  void MarkHintCells(const std::vector<int>&) override {}
 };
 
 std::string Printed(const char* format, int a, int b = 0, int c = 0, int d = 0) {

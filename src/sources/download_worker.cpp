@@ -18,7 +18,7 @@ std::optional<std::string> FetchWithEngine(const std::string& address, bool clas
   std::string url = address;
   const char* resultText = nullptr;
   int length = 0;
-  const int result = DownloadUrl(resultText, 0, url, length, kScratchFile, 2);
+  const int result = DownloadUrl(resultText, 0, url, length, 2);
   if ((result != kDownloadOk && result != kDownloadNotHtml) || length <= 0) return std::nullopt;
   const char* page = SlotPageBuffer(0);
   if (!page) return std::nullopt;

@@ -19,10 +19,6 @@
 
 namespace kovalo {
 
-// The file name handed to every fetch. The engine keeps it with the download
-// and writes nothing to it, so no file of that name is ever the program's:
-// nothing here creates or deletes one.
-inline constexpr const char* kScratchFile = "a.tmp";
 // Largest page a puzzle fetch takes.
 constexpr int64_t kMaxPuzzlePage = 1000000;
 // Random pages that may fail in a row before the download ends as failed,
@@ -43,7 +39,8 @@ class WorkerWindow {
   virtual Board& board() = 0;
   virtual std::string& puzzleDate() = 0;
   virtual int& firstSaveFlag() = 0;
-  // Starts timer 20, whose tick enables the download controls again.
+  // Starts a zero-length timer of the window, whose tick enables the
+  // download controls again once the present step has returned.
   virtual void StartDownloadEndTimer() = 0;
   // Has the Random Sudoku handler run as if its button were pressed, after
   // the present step; returns at once. failedRandomPages random pages have
@@ -55,8 +52,8 @@ class WorkerWindow {
 // A fetched page, or nothing when the fetch failed.
 using FetchPage = std::function<std::optional<std::string>(const std::string& address)>;
 
-// The engine's fetch as the worker makes it: slot 0, 1000000 bytes, the
-// file name, 2 retries; a page counts only with result 0 (or the not-HTML
+// The engine's fetch as the worker makes it: slot 0, 1000000 bytes, 2
+// retries; a page counts only with result 0 (or the not-HTML
 // result) and a length above 0. With classify, a result text that any result
 // classifier recognises also counts as failed. A loopback address on which
 // nothing listens gets the bundled sites started first.

@@ -5,6 +5,7 @@
 
 #include <climits>
 
+#include "download/ascii_case.h"
 #include "sources/page_walk.h"
 #include "sources/sites.h"
 
@@ -29,8 +30,6 @@ void ReadPuzzleId(PageWalk& walk, const std::string& weekday, PageReading& readi
 }
 
 // ---------------------------------------------------------------- random site
-
-char AsciiUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
 
 // Reads a decimal number as a "%d" scan does: white space, an optional sign,
 // at least one digit. A number that does not fit counts as unreadable.

@@ -27,6 +27,12 @@ enum class ReaderOutcome { Done, Failed };
 // An answer entry that leaves the cell's answer as it is.
 constexpr int kAnswerUnchanged = -1;
 
+// The longest title a reader makes from a page of pageSize bytes. A title
+// holds at most two pieces of the page (the random site's puzzle name and
+// start text, which may overlap) and at most 26 bytes of the reader's own;
+// the longest such frame is the level site's «Sudoku -9999999, Thursday ».
+constexpr size_t TitleSizeLimit(size_t pageSize) { return 2 * pageSize + 26; }
+
 // What a reader puts in place, in the order it is applied. Grids run in
 // reading order: entry k belongs to grid row k / 9, column k % 9.
 struct PageReading {

@@ -5,7 +5,6 @@
 #include <netinet/in.h>
 #include <poll.h>
 #include <signal.h>
-#include <sys/file.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -15,17 +14,16 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
-#include <thread>
+#include <mutex>
+#include <set>
 #include <vector>
-
-#include "download/admission.h"
 
 namespace kovalo {
 
 namespace {
 
 constexpr const char* kProgramName = "kovalo-sites";
-constexpr auto kPollStep = std::chrono::milliseconds(20);
+constexpr int kPassedFd = 3;  // where socket activation puts the first socket
 
 bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
@@ -55,46 +53,94 @@ bool IsExecutableFile(const std::string& path) {
   return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && access(path.c_str(), X_OK) == 0;
 }
 
-// An exclusive flock, given back when destroyed. Holds nothing when the
-// run-time folder cannot be used.
-class LockFile {
- public:
-  explicit LockFile(const LoopbackService& service) {
-    const std::string folder = UsableRuntimeFolder();
-    if (folder.empty()) return;
-    const std::string path = folder + "/sites-" +
-                             PlaceFileStem(service.bindHost + ":" + std::to_string(service.port)) +
-                             ".lock";
-    fd_ = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
-    if (fd_ < 0) return;
-    while (flock(fd_, LOCK_EX) != 0) {
-      if (errno != EINTR) {
-        close(fd_);
-        fd_ = -1;
-        return;
-      }
-    }
+// The socket address of a loopback service; false for a host that is not a
+// numeric address.
+bool AddressOf(const LoopbackService& service, sockaddr_storage& storage, socklen_t& length) {
+  storage = {};
+  if (service.bindHost.find(':') != std::string::npos) {
+    auto* address = reinterpret_cast<sockaddr_in6*>(&storage);
+    address->sin6_family = AF_INET6;
+    address->sin6_port = htons(static_cast<uint16_t>(service.port));
+    length = sizeof *address;
+    return inet_pton(AF_INET6, service.bindHost.c_str(), &address->sin6_addr) == 1;
   }
-  ~LockFile() {
-    if (fd_ >= 0) close(fd_);  // closing gives the lock back
-  }
-  LockFile(const LockFile&) = delete;
-  LockFile& operator=(const LockFile&) = delete;
+  auto* address = reinterpret_cast<sockaddr_in*>(&storage);
+  address->sin_family = AF_INET;
+  address->sin_port = htons(static_cast<uint16_t>(service.port));
+  length = sizeof *address;
+  return inet_pton(AF_INET, service.bindHost.c_str(), &address->sin_addr) == 1;
+}
 
- private:
-  int fd_ = -1;
+struct Listening {
+  int fd = -1;
+  bool taken = false;  // the port is in use
 };
 
-// Starts program with args as a process of its own: in a session of its
-// own, with no terminal, standard streams on /dev/null and no other open
-// files, so that it lives on when the program ends. Everything the child
-// needs is prepared before the fork; between fork and exec it only makes
-// calls that are safe in a copy of a threaded process.
-bool StartDetached(const std::string& program, const std::vector<std::string>& args) {
+// Binds and listens on the service's port. SO_REUSEADDR lets the port be
+// bound again while connections of an ended service linger in TIME_WAIT;
+// two sockets may then both bind, but only one can listen, and the other's
+// listen fails with EADDRINUSE.
+Listening ListenOnPort(const LoopbackService& service) {
+  Listening result;
+  sockaddr_storage storage{};
+  socklen_t length = 0;
+  if (!AddressOf(service, storage, length)) return result;
+  const int fd = socket(storage.ss_family, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  if (fd < 0) return result;
+  int yes = 1;
+  setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+  if (storage.ss_family == AF_INET6) setsockopt(fd, IPPROTO_IPV6, IPV6_V6ONLY, &yes, sizeof yes);
+  if (bind(fd, reinterpret_cast<sockaddr*>(&storage), length) != 0 || listen(fd, SOMAXCONN) != 0) {
+    result.taken = errno == EADDRINUSE;
+    close(fd);
+    return result;
+  }
+  result.fd = fd;
+  return result;
+}
+
+// Writes the decimal digits of value into text, which has room for them,
+// and ends it. Safe between fork and exec, where nothing may allocate.
+void FormatPid(pid_t value, char* text) {
+  char digits[24];
+  int n = 0;
+  do {
+    digits[n++] = static_cast<char>('0' + value % 10);
+    value /= 10;
+  } while (value > 0 && n < 23);
+  while (n > 0) *text++ = digits[--n];
+  *text = '\0';
+}
+
+// Starts program with args as a process of its own, with the listening
+// socket as descriptor 3 and LISTEN_FDS=1 and LISTEN_PID set to its id: in
+// a session of its own, with no terminal, standard streams on /dev/null and
+// no other open files, so that it lives on when the program ends.
+// Everything the child needs is prepared before the fork; between fork and
+// exec it only makes calls that are safe in a copy of a threaded process.
+bool StartWithSocket(const std::string& program, const std::vector<std::string>& args, int socket) {
   std::vector<char*> argv;
   argv.reserve(args.size() + 1);
   for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
   argv.push_back(nullptr);
+
+  // The environment without any socket-activation variables of the
+  // program's own, and with the service's.
+  static constexpr std::string_view kPidName = "LISTEN_PID=";
+  char listenFds[] = "LISTEN_FDS=1";
+  char listenPid[kPidName.size() + 24] = {};
+  std::memcpy(listenPid, kPidName.data(), kPidName.size());
+  std::vector<char*> envp;
+  for (char** entry = environ; entry != nullptr && *entry != nullptr; ++entry) {
+    const std::string_view text = *entry;
+    if (text.starts_with("LISTEN_PID=") || text.starts_with("LISTEN_FDS=") ||
+        text.starts_with("LISTEN_FDNAMES="))
+      continue;
+    envp.push_back(*entry);
+  }
+  envp.push_back(listenFds);
+  envp.push_back(listenPid);
+  envp.push_back(nullptr);
   sigset_t none;
   sigemptyset(&none);
 
@@ -104,23 +150,68 @@ bool StartDetached(const std::string& program, const std::vector<std::string>& a
     setsid();
     const pid_t grandchild = fork();
     if (grandchild != 0) _exit(grandchild < 0 ? 1 : 0);
+    // The socket goes to descriptor 3 first, in case it is one of the
+    // standard ones. dup2 leaves the copy open across exec; a socket that is
+    // descriptor 3 already only loses its close-on-exec flag.
+    if (socket == kPassedFd ? fcntl(kPassedFd, F_SETFD, 0) != 0 : dup2(socket, kPassedFd) < 0)
+      _exit(126);
     const int null = open("/dev/null", O_RDWR);
     if (null >= 0) {
       dup2(null, STDIN_FILENO);
       dup2(null, STDOUT_FILENO);
       dup2(null, STDERR_FILENO);
     }
-    close_range(3, UINT_MAX, 0);
+    close_range(kPassedFd + 1, UINT_MAX, 0);
+    FormatPid(getpid(), listenPid + kPidName.size());
     pthread_sigmask(SIG_SETMASK, &none, nullptr);
     signal(SIGPIPE, SIG_DFL);
     if (chdir("/") != 0) _exit(126);  // so that no folder is kept busy
-    execv(program.c_str(), argv.data());
+    execve(program.c_str(), argv.data(), envp.data());
     _exit(127);
   }
   int status = 0;
   while (waitpid(child, &status, 0) < 0)
     if (errno != EINTR) return false;
   return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+// Asks the service for the head of its index page and waits, at most wait,
+// for the first bytes of an answer. The connection is queued by the kernel
+// until the service accepts it; when the last copy of the listening socket
+// is closed first (the program ended without taking it), the queued
+// connection is reset and the wait ends at once.
+bool FirstAnswerWithin(const LoopbackService& service, std::chrono::milliseconds wait) {
+  sockaddr_storage storage{};
+  socklen_t length = 0;
+  if (!AddressOf(service, storage, length)) return false;
+  const int fd = socket(storage.ss_family, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  if (fd < 0) return false;
+  timeval limit{};
+  limit.tv_sec = static_cast<time_t>(wait.count() / 1000);
+  limit.tv_usec = static_cast<suseconds_t>((wait.count() % 1000) * 1000);
+  setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &limit, sizeof limit);
+  setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
+  const std::string host = service.bindHost.find(':') != std::string::npos
+                               ? "[" + service.bindHost + "]"
+                               : service.bindHost;
+  const std::string request = "HEAD / HTTP/1.1\r\nHost: " + host + "\r\nConnection: close\r\n\r\n";
+  bool answered = false;
+  if (connect(fd, reinterpret_cast<sockaddr*>(&storage), length) == 0 &&
+      send(fd, request.data(), request.size(), MSG_NOSIGNAL) ==
+          static_cast<ssize_t>(request.size())) {
+    char head[5];
+    const ssize_t n = recv(fd, head, sizeof head, MSG_WAITALL);
+    answered = n == static_cast<ssize_t>(sizeof head) && std::memcmp(head, "HTTP/", 5) == 0;
+  }
+  close(fd);
+  return answered;
+}
+
+// The programs that were started in this run and gave no answer.
+std::mutex givenUpMutex;
+std::set<std::string>& GivenUpPrograms() {
+  static std::set<std::string> programs;
+  return programs;
 }
 
 }  // namespace
@@ -167,37 +258,6 @@ std::optional<LoopbackService> LoopbackServiceOf(std::string_view address) {
   return service;
 }
 
-bool ServiceAnswers(const LoopbackService& service) {
-  sockaddr_storage storage{};
-  socklen_t length = 0;
-  const bool ip6 = service.bindHost.find(':') != std::string::npos;
-  if (ip6) {
-    auto* address = reinterpret_cast<sockaddr_in6*>(&storage);
-    address->sin6_family = AF_INET6;
-    address->sin6_port = htons(static_cast<uint16_t>(service.port));
-    if (inet_pton(AF_INET6, service.bindHost.c_str(), &address->sin6_addr) != 1) return false;
-    length = sizeof *address;
-  } else {
-    auto* address = reinterpret_cast<sockaddr_in*>(&storage);
-    address->sin_family = AF_INET;
-    address->sin_port = htons(static_cast<uint16_t>(service.port));
-    if (inet_pton(AF_INET, service.bindHost.c_str(), &address->sin_addr) != 1) return false;
-    length = sizeof *address;
-  }
-  const int fd = socket(ip6 ? AF_INET6 : AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-  if (fd < 0) return false;
-  bool connected = connect(fd, reinterpret_cast<sockaddr*>(&storage), length) == 0;
-  if (!connected && errno == EINPROGRESS) {
-    pollfd wait{fd, POLLOUT, 0};
-    int error = 0;
-    socklen_t size = sizeof error;
-    connected = poll(&wait, 1, 1000) == 1 &&
-                getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &size) == 0 && error == 0;
-  }
-  close(fd);
-  return connected;
-}
-
 std::string FindSitesProgram() {
   char self[PATH_MAX];
   const ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
@@ -211,9 +271,11 @@ std::string FindSitesProgram() {
   std::string_view rest = path != nullptr ? path : "";
   while (!rest.empty()) {
     const size_t colon = rest.find(':');
-    std::string folder(rest.substr(0, colon));
+    const std::string folder(rest.substr(0, colon));
     rest = colon == std::string_view::npos ? std::string_view() : rest.substr(colon + 1);
-    if (folder.empty()) folder = ".";
+    // An empty or relative entry would make the current folder decide
+    // which program runs.
+    if (folder.empty() || folder[0] != '/') continue;
     std::string candidate = folder + "/" + kProgramName;
     if (IsExecutableFile(candidate)) return candidate;
   }
@@ -223,23 +285,31 @@ std::string FindSitesProgram() {
 SiteServiceStart EnsureSiteService(const std::string& address, const SiteServiceOptions& options) {
   const std::optional<LoopbackService> service = LoopbackServiceOf(address);
   if (!service) return SiteServiceStart::NotLoopback;
-  if (ServiceAnswers(*service)) return SiteServiceStart::Running;
-
-  LockFile lock(*service);
-  if (ServiceAnswers(*service)) return SiteServiceStart::Running;  // another copy started it
+  const Listening listening = ListenOnPort(*service);
+  if (listening.taken) return SiteServiceStart::Running;
+  if (listening.fd < 0) return SiteServiceStart::NotFound;
   const std::string program = options.program.empty() ? FindSitesProgram() : options.program;
-  if (program.empty()) return SiteServiceStart::NotFound;
-  if (!StartDetached(program,
-                     {program, "--bind", service->bindHost, "--port", std::to_string(service->port),
-                      "--idle-exit", std::to_string(options.idleExitSeconds)}))
-    return SiteServiceStart::NotFound;
-  // The service tells nobody when it listens; ask until it answers.
-  const auto deadline = std::chrono::steady_clock::now() + options.answerWait;
-  while (std::chrono::steady_clock::now() < deadline) {
-    if (ServiceAnswers(*service)) return SiteServiceStart::Started;
-    std::this_thread::sleep_for(kPollStep);
+  bool givenUp = false;
+  {
+    std::lock_guard<std::mutex> lock(givenUpMutex);
+    givenUp = GivenUpPrograms().count(program) != 0;
   }
-  return ServiceAnswers(*service) ? SiteServiceStart::Started : SiteServiceStart::NoAnswer;
+  bool started = false;
+  if (!program.empty() && !givenUp)
+    started = StartWithSocket(program,
+                              {program, "--bind", service->bindHost, "--port",
+                               std::to_string(service->port), "--idle-exit",
+                               std::to_string(options.idleExitSeconds)},
+                              listening.fd);
+  // From here on only the service holds the socket: should it end, the port
+  // is free again and queued connections are reset rather than left waiting.
+  close(listening.fd);
+  if (givenUp) return SiteServiceStart::GivenUp;
+  if (!started) return SiteServiceStart::NotFound;
+  if (FirstAnswerWithin(*service, options.answerWait)) return SiteServiceStart::Started;
+  std::lock_guard<std::mutex> lock(givenUpMutex);
+  GivenUpPrograms().insert(program);
+  return SiteServiceStart::NoAnswer;
 }
 
 }  // namespace kovalo

@@ -1,7 +1,11 @@
 // Starting the bundled puzzle sites on demand. When a site's address is a
-// loopback address on which nothing listens, the program starts its own
-// kovalo-sites there before fetching: detached, so that it outlives the
-// program, and ending by itself after a while without requests. Addresses
+// loopback address, the program binds that port itself: the bind is the
+// lock, and a port that is taken means something already serves there.
+// Otherwise it hands the listening socket to a new kovalo-sites as
+// descriptor 3 (LISTEN_FDS=1, LISTEN_PID, as systemd's socket activation
+// does), detached so that it outlives the program and ending by itself
+// after a while without requests. The kernel queues the first connections
+// until the service accepts them, so the fetch can follow at once. Addresses
 // of other hosts are left alone: nothing is started and nothing is sent.
 #pragma once
 
@@ -25,32 +29,32 @@ struct LoopbackService {
 // is not plain http, names another host, or carries no valid port.
 std::optional<LoopbackService> LoopbackServiceOf(std::string_view address);
 
-// Whether something accepts connections there.
-bool ServiceAnswers(const LoopbackService& service);
-
-// kovalo-sites next to the running program, else the first on PATH; empty
-// when there is none.
+// kovalo-sites next to the running program, else the first in an absolute
+// folder of PATH (relative and empty entries are skipped, so that the
+// current folder never decides); empty when there is none.
 std::string FindSitesProgram();
 
 enum class SiteServiceStart {
   NotLoopback,  // another host: nothing done
-  Running,      // something already listens there
-  Started,      // started, and it answers
+  Running,      // the port is taken: something already listens there
+  Started,      // started on the program's socket, and it answers
   NotFound,     // no kovalo-sites to start, or it could not be started
-  NoAnswer,     // started, but it did not answer in time
+  NoAnswer,     // started, but it did not take its socket or answer in time
+  GivenUp,      // that program gave no answer earlier in this run: not started again
 };
 
 struct SiteServiceOptions {
   std::string program;  // empty: FindSitesProgram()
   int idleExitSeconds = 900;
+  // How long the first answer of a service just started may take.
   std::chrono::milliseconds answerWait{3000};
 };
 
-// Makes sure that the site of address answers when it is a loopback one.
-// The check and the start run under a lock file in the user's run-time
-// folder, so that two copies of the program starting at once end with one
-// service; without that folder, a second service simply fails to listen on
-// the port that the first holds, and ends.
+// Makes sure that the site of address is served when it is a loopback one.
+// Two copies of the program starting at once end with one service, as only
+// one of them can listen on the port. A service that is started is asked
+// once for its first page, which the kernel holds until it accepts; a
+// program that gives no answer is not started again in this run.
 SiteServiceStart EnsureSiteService(const std::string& address,
                                    const SiteServiceOptions& options = {});
 

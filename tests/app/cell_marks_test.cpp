@@ -34,7 +34,6 @@ class ScriptedHost : public CellHost {
 class CellMarksTest : public ::testing::Test {
  protected:
   CellMarksTest() {
-    testing::EnsureQtApplication();
     box = new CBigBox(0, 0, board, host, &window);
     box->setGeometry(0, 0, 240, 240);
     window.resize(240, 240);
@@ -48,6 +47,8 @@ class CellMarksTest : public ::testing::Test {
     return image.pixel(cell->viewport()->geometry().topLeft() + inViewport) & 0xFFFFFF;
   }
 
+  // The application before any widget, also when a test runs alone.
+  bool qtApplication = (testing::EnsureQtApplication(), true);
   testing::FakeScreen screen;
   Board board{screen};
   ScriptedHost host;
@@ -105,8 +106,8 @@ TEST_F(CellMarksTest, HintFromTheKeyAndTheMenuGoesToTheHost) {
     QTest::keyClick(menu, Qt::Key_Return);
   });
   cell->OpenContextMenu(QPoint(5, 5));
-  const std::vector<std::pair<int, int>> expected = {{cell->cell().number, kHintCommand},
-                                                     {cell->cell().number, kHintCommand}};
+  const std::vector<std::pair<int, int>> expected = {{cell->cell().number, ID_HINT},
+                                                     {cell->cell().number, ID_HINT}};
   EXPECT_EQ(host.commands, expected);
   EXPECT_EQ(cell->toPlainText(), "");  // Ctrl+H is no Backspace here
 }

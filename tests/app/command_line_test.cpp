@@ -39,6 +39,21 @@ TEST(CommandLine, OptionsChooseWhatTheProgramDoes) {
   }
 }
 
+TEST(CommandLine, TheFirstArgumentThatIsNoOptionIsThePuzzleFile) {
+  const std::vector<std::pair<std::vector<const char*>, std::string>> rows = {
+      {{}, ""},
+      {{"--data-folder"}, ""},
+      {{"puzzle.sdk"}, "puzzle.sdk"},
+      {{"--data-folder", "a b.ss", "other.sdm"}, "a b.ss"},
+      {{"-reverse", "/tmp/p.txt"}, "/tmp/p.txt"},
+  };
+  for (const auto& [args, file] : rows) {
+    std::vector<const char*> argv{"kovalo"};
+    argv.insert(argv.end(), args.begin(), args.end());
+    EXPECT_EQ(PuzzleFileArgument(static_cast<int>(argv.size()), argv.data()), file);
+  }
+}
+
 TEST(CommandLine, HelpNamesEveryOption) {
   const std::string help = HelpText();
   for (const char* option : {"--data-folder", "--help", "--version", "XDG_DATA_HOME"})

@@ -370,6 +370,7 @@ TEST_F(SavesWindowTest, RowsShowTheirGroupChecksAndFirstSave) {
 // vanish is drawn darker, the others stay; a long site word stops short of
 // the completion symbol.
 TEST(SaveRowColoursTest, WordsStayReadableAndSiteWordsStopBeforeTheSymbol) {
+  testing::EnsureQtApplication();  // for the fonts
   const QColor grey(192, 192, 192), blue(0, 128, 192);
   struct Case {
     QColor ink, fill;
@@ -393,7 +394,7 @@ TEST(SaveRowColoursTest, WordsStayReadableAndSiteWordsStopBeforeTheSymbol) {
   }
 
   SaveEntry entry;
-  entry.title = "Verylongsitenameforthislist 7, x defined";
+  entry.title = SaveText("Verylongsitenameforthislist 7, x defined");
   QImage image(500, 22, QImage::Format_RGB32);
   {
     QPainter painter(&image);

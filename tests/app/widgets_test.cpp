@@ -123,8 +123,10 @@ TEST_F(WidgetTest, InitialStateAfterStartUp) {
   EXPECT_EQ(dlg->windowTitle(), "Number 10000, User defined");
   EXPECT_TRUE(shown.empty());  // the start-up reset asks nothing
   for (int n = 0; n < kCells; ++n) EXPECT_TRUE(dlg->CellWidget(n)->toPlainText().isEmpty());
-  ASSERT_EQ(dlg->menuBar()->actions().size(), 1);
+  // "Info" first; the player's newer commands in "Puzzle" after it.
+  ASSERT_EQ(dlg->menuBar()->actions().size(), 2);
   EXPECT_EQ(dlg->menuBar()->actions()[0]->text(), "Info");
+  EXPECT_EQ(dlg->menuBar()->actions()[1]->text(), "Puzzle");
 }
 
 TEST_F(WidgetTest, BoardFillsTheAreaBelowTheButtonsAndFollowsTheSize) {

@@ -37,11 +37,8 @@ class Recorded {
 inline DownloadTimings FastTimings() {
   DownloadTimings timings;
   timings.transferTimeoutMs = 700;
-  timings.callerStepMs = 50;
-  timings.threadStepMs = 20;
-  timings.stopStepMs = 10;
+  timings.pollStepMs = 20;
   timings.placePollMs = 10;
-  timings.placeRetryMs = 1;
   return timings;
 }
 
@@ -63,7 +60,7 @@ class DownloadTest : public ::testing::Test {
 
   void TearDown() override {
     StopDownloadsAndWait();
-    EXPECT_EQ(TransferThreadCount.load(), -1);
+    EXPECT_EQ(DownloadsInFlight(), 0);
     RunState.store(kRunStateRunning);
     SetDownloadLogSink(nullptr);
     SetProgramErrorSink(nullptr);
@@ -83,7 +80,7 @@ class DownloadTest : public ::testing::Test {
   Fetched Fetch(std::string url, int slot = 0) {
     const char* text = nullptr;
     int length = -1;
-    int result = DownloadUrl(text, slot, url, length, "a.tmp", 2);
+    int result = DownloadUrl(text, slot, url, length, 2);
     Fetched fetched{result, url, length, text != nullptr ? std::string(text) : std::string(), {}};
     if (result == 0 && SlotPageBuffer(slot) != nullptr)
       fetched.page.assign(SlotPageBuffer(slot), length);

@@ -34,7 +34,7 @@ int main(int argc, char** argv) {
   if (mode == "hold") {
     HostPlace places[kPlacesPerHost];
     for (HostPlace& place : places) {
-      if (HostAdmission::Take(HostKey(url), place, nullptr) != Admission::Admitted) return 1;
+      if (HostAdmission::Take(HostKey(url), place) != Admission::Admitted) return 1;
     }
     std::cout << "held" << std::endl;
     while (std::getline(std::cin, line)) {
@@ -54,7 +54,7 @@ int main(int argc, char** argv) {
         std::string address = url;
         const char* text = nullptr;
         int length = 0;
-        results[static_cast<std::size_t>(i)] = DownloadUrl(text, i, address, length, "a.tmp", 2);
+        results[static_cast<std::size_t>(i)] = DownloadUrl(text, i, address, length, 2);
       });
     }
     for (std::thread& thread : threads) thread.join();

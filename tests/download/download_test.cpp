@@ -506,9 +506,9 @@ TEST_F(DownloadTest, SlotWithoutBufferOrOutOfRangeFails) {
   std::string url = "http://127.0.0.1:1/";
   const char* text = nullptr;
   int length = 0;
-  EXPECT_EQ(DownloadUrl(text, 7, url, length, "a.tmp", 2), kDownloadNoPageBuffer);
+  EXPECT_EQ(DownloadUrl(text, 7, url, length, 2), kDownloadNoPageBuffer);
   EXPECT_STREQ(text, "<html>Parse Download Error - No Page Buffer.</html>\n");
-  EXPECT_EQ(DownloadUrl(text, kSlotCount, url, length, "a.tmp", 2), kDownloadBadSlot);
+  EXPECT_EQ(DownloadUrl(text, kSlotCount, url, length, 2), kDownloadBadSlot);
   EXPECT_THAT(text, HasSubstr("Parse Download Error"));
   EXPECT_EQ(length, static_cast<int>(std::strlen(text)));
   CDlf handle;

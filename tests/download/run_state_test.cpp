@@ -1,13 +1,15 @@
-// RunState and the live slots: StopDownloadsAndWait waits for every running
-// download and ends them all, a stop cuts a running download short, and waits
-// end on events rather than after their periods.
+// RunState and the downloads under way: StopDownloadsAndWait waits for every
+// running download and ends them all, a stop cuts a running download short,
+// and waits end on events rather than after their periods.
 #include <gtest/gtest.h>
 
 #include <future>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "download/download.h"
+#include "download/engine_event.h"
 #include "download/run_state.h"
 #include "download_fixture.h"
 #include "test_servers.h"
@@ -35,41 +37,58 @@ class DownloadRunStateTest : public DownloadTest {
   CDlf handle_;
 };
 
-TEST_F(DownloadRunStateTest, StopDownloadsAndWaitEndsEveryLiveSlot) {
-  EXPECT_EQ(TransferThreadCount.load(), -1);
+TEST_F(DownloadRunStateTest, InFlightCountIsTheDownloadsUnderWay) {
+  EXPECT_EQ(DownloadsInFlight(), 0);
   ASSERT_EQ(Fetch(server_.Url("/small"), 0).result, 0);
   ASSERT_EQ(Fetch(server_.Url("/small"), 1).result, 0);
-  // Each slot stays live for the next download.
-  EXPECT_EQ(TransferThreadCount.load(), 1);
-  ASSERT_EQ(Fetch(server_.Url("/small"), 0).result, 0);
-  EXPECT_EQ(TransferThreadCount.load(), 1);
+  EXPECT_EQ(DownloadsInFlight(), 0) << "a slot that has downloaded counts no more";
+
+  RawServer raw([](RawConnection& connection) {
+    connection.ReadRequest();
+    connection.WaitForRelease();
+  });
+  auto first = std::async(std::launch::async, [&] { return Fetch(raw.Url("/a"), 0); });
+  auto second = std::async(std::launch::async, [&] { return Fetch(raw.Url("/b"), 1); });
+  while (raw.connections() < 2) std::this_thread::sleep_for(1ms);
+  EXPECT_EQ(DownloadsInFlight(), 2);
 
   EXPECT_EQ(StopDownloadsAndWait(), 0);
-  EXPECT_EQ(TransferThreadCount.load(), -1);
+  EXPECT_EQ(DownloadsInFlight(), 0);
   EXPECT_EQ(RunState.load(), kRunStateRunning);
+  ASSERT_EQ(first.wait_for(1s), std::future_status::ready);
+  ASSERT_EQ(second.wait_for(1s), std::future_status::ready);
+  EXPECT_EQ(first.get().result, kDownloadAborted);
+  EXPECT_EQ(second.get().result, kDownloadAborted);
 
-  // The next download makes its slot live again.
+  // Downloads start again afterwards.
   Fetched fetched = Fetch(server_.Url("/small"), 0);
   EXPECT_EQ(fetched.result, 0);
   EXPECT_EQ(fetched.page, "small page");
-  EXPECT_EQ(TransferThreadCount.load(), 0);
+  EXPECT_EQ(DownloadsInFlight(), 0);
 }
 
 TEST_F(DownloadRunStateTest, StopDownloadsAndWaitLeavesAnotherStopInPlace) {
-  // A slot that will not end (counted by hand) keeps it waiting until the
-  // close request changes RunState; that value must stay.
-  TransferThreadCount.fetch_add(1);
+  std::optional<detail::DownloadInFlight> endless;  // a download that will not end
+  endless.emplace();
   auto stopping = std::async(std::launch::async, [] { return StopDownloadsAndWait(); });
   EXPECT_EQ(stopping.wait_for(100ms), std::future_status::timeout);
-  RunState.store(kRunStateClosing);
+  SetRunState(kRunStateClosing);  // as the close request does it
   ASSERT_EQ(stopping.wait_for(1s), std::future_status::ready);
   EXPECT_EQ(stopping.get(), 0);
   EXPECT_EQ(RunState.load(), kRunStateClosing);
-  TransferThreadCount.fetch_sub(1);
+  endless.reset();
+}
+
+TEST_F(DownloadRunStateTest, StopDownloadsAndWaitWithNothingUnderWayReturnsAtOnce) {
+  SetDownloadTimings(DownloadTimings{});
+  auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(StopDownloadsAndWait(), 0);
+  EXPECT_LT(SecondsSince(start), 0.05);
+  EXPECT_EQ(RunState.load(), kRunStateRunning);
 }
 
 TEST_F(DownloadRunStateTest, DownloadTakesAsLongAsItsTransferNotAPeriodMore) {
-  SetDownloadTimings(DownloadTimings{});              // the program's periods: 1000 ms, 200 ms
+  SetDownloadTimings(DownloadTimings{});              // the program's periods
   ASSERT_EQ(Fetch(server_.Url("/small")).result, 0);  // session and connection up
   auto start = std::chrono::steady_clock::now();
   for (int i = 0; i < 5; ++i) ASSERT_EQ(Fetch(server_.Url("/small")).result, 0);
@@ -100,7 +119,7 @@ TEST_F(DownloadRunStateTest, BackToBackDownloadsOnSeveralSlotsEachGetTheirOwnPag
     }));
   }
   for (auto& caller : callers) EXPECT_EQ(caller.get(), "");
-  EXPECT_EQ(TransferThreadCount.load(), kSlots - 1);
+  EXPECT_EQ(DownloadsInFlight(), 0);
 }
 
 TEST_F(DownloadRunStateTest, RunStateSetInMidDownloadCutsItShort) {
@@ -136,8 +155,7 @@ TEST_F(DownloadRunStateTest, StopWakesAWaitingDownloadAtOnce) {
   });
   DownloadTimings timings = FastTimings();
   timings.transferTimeoutMs = 20000;
-  timings.callerStepMs = 10000;  // only a wake-up can end the waits in time
-  timings.threadStepMs = 10000;
+  timings.pollStepMs = 10000;  // only a wake-up can end the waits in time
   SetDownloadTimings(timings);
   auto fetching = std::async(std::launch::async, [&] { return Fetch(raw.Url("/silent")); });
   while (raw.connections() == 0) std::this_thread::sleep_for(1ms);
@@ -155,16 +173,19 @@ TEST_F(DownloadRunStateTest, StopDownloadsAndWaitReturnsOnlyAfterTheRunningDownl
   });
   DownloadTimings timings = FastTimings();
   timings.transferTimeoutMs = 20000;
+  timings.pollStepMs = 10000;  // woken, not polled
   SetDownloadTimings(timings);
   auto fetching = std::async(std::launch::async, [&] { return Fetch(raw.Url("/silent")); });
   while (raw.connections() == 0) std::this_thread::sleep_for(1ms);
-  EXPECT_EQ(TransferThreadCount.load(), 0) << "the busy slot is live";
+  EXPECT_EQ(DownloadsInFlight(), 1);
+  auto start = std::chrono::steady_clock::now();
   EXPECT_EQ(StopDownloadsAndWait(), 0);
+  EXPECT_LT(SecondsSince(start), 0.5);
   // The download logs its end before it gives its slot up.
   const std::vector<std::string> lines = log_.Lines();
   ASSERT_EQ(lines.size(), 1u);
   EXPECT_EQ(lines[0], "session Closed Aborting");
-  EXPECT_EQ(TransferThreadCount.load(), -1);
+  EXPECT_EQ(DownloadsInFlight(), 0);
   EXPECT_EQ(RunState.load(), kRunStateRunning);
   ASSERT_EQ(fetching.wait_for(1s), std::future_status::ready);
   EXPECT_EQ(fetching.get().result, kDownloadAborted);

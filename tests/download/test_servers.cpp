@@ -83,6 +83,17 @@ void RawConnection::WaitForRelease() {
   server_.released_.wait(lock, [this] { return server_.isReleased_; });
 }
 
+bool RawConnection::Pause(std::chrono::milliseconds pause) {
+  std::unique_lock lock(server_.mutex_);
+  return !server_.released_.wait_for(lock, pause, [this] { return server_.isReleased_; });
+}
+
+std::size_t RawConnection::Trickle(std::string_view bytes, std::chrono::milliseconds pause) {
+  std::size_t sent = 0;
+  while (sent < bytes.size() && Pause(pause) && Send(bytes.substr(sent, 1)) == 1) ++sent;
+  return sent;
+}
+
 RawServer::RawServer(Script script) : script_(std::move(script)) {
   listenFd_ = ListenOnLoopback(port_);
   acceptor_ = std::thread([this] { AcceptLoop(); });

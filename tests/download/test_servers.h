@@ -6,6 +6,7 @@
 #include <httplib.h>
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <functional>
 #include <memory>
@@ -53,6 +54,11 @@ class RawConnection {
   std::size_t Send(std::string_view bytes);
   // Blocks until the test releases the server's scripts or ends.
   void WaitForRelease();
+  // Waits for pause; false when the server was released or ended first.
+  bool Pause(std::chrono::milliseconds pause);
+  // Sends bytes one at a time, each after pause, until the peer goes away
+  // or the server is released or ends. Returns the bytes sent.
+  std::size_t Trickle(std::string_view bytes, std::chrono::milliseconds pause);
 
  private:
   RawServer& server_;

@@ -97,6 +97,9 @@ TEST(SaveBookListing, BothMonthsFromHandWrittenFiles) {
                                "100001234 12/03/26 ,PM,03:00:00 PM 4+",
                            }));
   EXPECT_EQ(ReferencesOf(rows), (std::vector<uint32_t>{0x80000000u, 0x80010000u, 0u, 1u, 2u}));
+  // The same rows, read one at a time.
+  EXPECT_EQ(program.book.References(), ReferencesOf(rows));
+  for (const ListedRow& row : rows) EXPECT_EQ(program.book.RowText(row.reference), row.text);
   const SaveEntry* first = program.book.Entry(0x80000000u);
   ASSERT_NE(first, nullptr);
   EXPECT_EQ(first->title, "Sudoku 55, Friday Easy");
@@ -167,7 +170,7 @@ struct ListedBook {
     std::vector<std::string> titles;
     for (const ListedRow& row : rows) {
       const SaveEntry* entry = program.book.Entry(row.reference);
-      titles.push_back(entry ? entry->title : "<none>");
+      titles.push_back(entry ? std::string(entry->title) : "<none>");
     }
     return titles;
   }
@@ -241,17 +244,90 @@ TEST(SaveBookDelete, AnotherCopysChangesAreNeverDeletedBlindly) {
   EXPECT_EQ(last.Loads(), (std::vector<std::string>{"s2", "t3", "o4", "t5", "t6"}));
 }
 
+// Save writes save n at n = "Items", over any stale keys there, and the
+// list shows after the Save what a restart shows.
+TEST(SaveBookSave, TheNewSaveGoesAtItemsOverStaleKeys) {
+  struct Case {
+    const char* name;
+    std::string contents;
+    std::vector<std::string> titles;  // listed after the Save and after a restart
+    std::string items;                // "Items" written
+  };
+  const Case cases[] = {
+      {"stale saves above items",
+       "[Sudoku]\nItems=1\nItem 0 D=a\nItem 1 A=old\nItem 1 D=b\nItem 2 D=c\n",
+       {"a", "new"},
+       "2"},
+      {"every save stale", "[Sudoku]\nItems=0\nItem 0 D=a\n", {"new"}, "1"},
+      {"items as held", "[Sudoku]\nItems=2\nItem 0 D=a\nItem 1 D=b\n", {"a", "b", "new"}, "3"},
+      {"items beyond held", "[Sudoku]\nItems=5\nItem 0 D=a\nItem 1 D=b\n", {"a", "b", "new"}, "3"},
+      {"negative items", "[Sudoku]\nItems=-1\nItem 0 D=a\n", {"a", "new"}, "2"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempDir dir;
+    WriteMonth(CurrentPath(dir), c.contents);
+    Program program(dir.path());
+    const SaveBook::SaveOutcome outcome =
+        program.book.Save("n 12/07/26 ,PM,02:05:09 PM", Position("", 0), "", "new");
+    ASSERT_TRUE(outcome.written);
+    EXPECT_FALSE(outcome.relisted);
+    Program restarted(dir.path());
+    for (const Program* p : std::vector<const Program*>{&program, &restarted}) {
+      std::vector<std::string> titles;
+      for (const SaveEntry& entry : p->book.Saves(SaveMonth::Current))
+        titles.push_back(entry.title);
+      EXPECT_EQ(titles, c.titles);
+    }
+    EXPECT_EQ(restarted.store.ReadString(CurrentPath(dir), "Sudoku", "Items"), c.items);
+    EXPECT_EQ(restarted.store.ReadString(CurrentPath(dir), "Sudoku",
+                                         SaveKey(std::stoi(c.items) - 1, 'A')),
+              "n 12/07/26 ,PM,02:05:09 PM");
+  }
+}
+
+// Titles are kept as bytes, whatever their code page: one read from a file
+// is written back by the next Save with the same bytes.
+TEST(SaveBookSave, TitlesKeepTheirBytes) {
+  const std::string titles[] = {
+      "Sudoku 7, Monday Dif\xED"
+      "cil",  // Windows-1252
+      "Sudoku 7, Monday Dif\xC3\xAD"
+      "cil",                                  // UTF-8
+      "Sudoku 7, \x93Hard\x94 \x80\x81\xFF",  // 1252 with its unused bytes
+  };
+  for (const std::string& title : titles) {
+    SCOPED_TRACE(title);
+    TempDir dir;
+    WriteMonth(CurrentPath(dir),
+               "[Sudoku]\nItems=1\nItem 0 A=7 12/01/26 x\nItem 0 D=" + title + "\n");
+    Program program(dir.path());
+    const SaveEntry loaded = program.book.Saves(SaveMonth::Current).at(0);
+    EXPECT_EQ(std::string(loaded.title), title);
+    ASSERT_TRUE(
+        program.book
+            .Save(DescriptionLine(loaded.title, "", kStartUp), Position("", 0), "", loaded.title)
+            .written);
+    EXPECT_NE(ReadBytes(CurrentPath(dir)).find("\nItem 1 D=" + title + "\n"), std::string::npos);
+    EXPECT_EQ(std::string(Program(dir.path()).book.Saves(SaveMonth::Current).at(1).title), title);
+  }
+}
+
 TEST(SaveBookHostile, DamagedFilesListWhatTheyHoldAndLoseNothing) {
   const std::string big(3 << 20, 'x');
   struct Case {
     std::string name;
     std::string contents;
     std::vector<std::string> titles;  // of the listed saves
+    std::string stale = {};           // a line beyond "Items" that a Save writes over
   };
   const std::vector<Case> cases = {
       {"two billion items", "[Sudoku]\nItems=2000000000\nItem 0 D=a\nItem 1 D=b\n", {"a", "b"}},
       {"negative items", "[Sudoku]\nItems=-7\nItem 0 D=a\nItem 1 D=b\n", {"a", "b"}},
-      {"items below what is held", "[Sudoku]\nItems=1\nItem 0 D=a\nItem 1 D=b\n", {"a"}},
+      {"items below what is held",
+       "[Sudoku]\nItems=1\nItem 0 D=a\nItem 1 D=b\n",
+       {"a"},
+       "Item 1 D=b"},
       {"missing in the middle", "[Sudoku]\nItems=3\nItem 0 D=a\nItem 2 D=c\n", {"a", "", "c"}},
       {"far key", "[Sudoku]\nItems=2\nItem 0 D=a\nItem 1 D=b\nItem 999999999 D=z\n", {"a", "b"}},
       {"names that only look alike",
@@ -274,7 +350,7 @@ TEST(SaveBookHostile, DamagedFilesListWhatTheyHoldAndLoseNothing) {
       titles.push_back(entry.title);
     EXPECT_EQ(titles, c.titles);
 
-    // A save and a delete keep every line the file held.
+    // A save and a delete keep every line the file held, but for stale keys.
     const std::string before = ReadBytes(CurrentPath(dir));
     ASSERT_TRUE(
         program.book.Save("n 12/07/26 ,PM,02:05:09 PM", Position("", 0), "", "new").written);
@@ -285,7 +361,7 @@ TEST(SaveBookHostile, DamagedFilesListWhatTheyHoldAndLoseNothing) {
     std::size_t kept = 0, lines = 0;
     std::istringstream in(before);
     for (std::string line; std::getline(in, line);) {
-      if (line.rfind("Items=", 0) == 0) continue;
+      if (line.rfind("Items=", 0) == 0 || line == c.stale) continue;
       ++lines;
       if (after.find(line) != std::string::npos) ++kept;
     }

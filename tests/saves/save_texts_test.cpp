@@ -425,5 +425,37 @@ TEST(SaveTexts, PuzzleDateOfALoadedRow) {
   for (const auto& [row, date] : cases) EXPECT_EQ(PuzzleDateOfRow(row, now), date) << row;
 }
 
+// A title is shown as it is when it is UTF-8, and read as Windows-1252
+// otherwise.
+TEST(SaveTexts, TitlesForDisplay) {
+  struct Case {
+    std::string title, shown;
+  };
+  const Case cases[] = {
+      {"Sudoku 7, Easy", "Sudoku 7, Easy"},
+      {"Dif\xC3\xAD"
+       "cil",
+       "Dif\xC3\xAD"
+       "cil"},                                                             // UTF-8 stays
+      {"\xF0\x9F\x98\x80 \xE2\x82\xAC", "\xF0\x9F\x98\x80 \xE2\x82\xAC"},  // four and three bytes
+      {"Dif\xED"
+       "cil",
+       "Dif\xC3\xAD"
+       "cil"},  // 1252
+      {"\x80\x8A\x9A\x9F", "\xE2\x82\xAC\xC5\xA0\xC5\xA1\xC5\xB8"},
+      {"\x81\x8D\x8F\x90\x9D", "\xC2\x81\xC2\x8D\xC2\x8F\xC2\x90\xC2\x9D"},  // unused places
+      {"\x93Hard\x94", "\xE2\x80\x9CHard\xE2\x80\x9D"},
+      {"\xC0\xAF", "\xC3\x80\xC2\xAF"},                                  // overlong: no UTF-8
+      {"\xED\xA0\x80", "\xC3\xAD\xC2\xA0\xE2\x82\xAC"},                  // surrogate: no UTF-8
+      {"\xF4\x90\x80\x80", "\xC3\xB4\xC2\x90\xE2\x82\xAC\xE2\x82\xAC"},  // above U+10FFFF
+      {"caf\xC3", "caf\xC3\x83"},                                        // cut short
+      {"\xFF", "\xC3\xBF"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(TitleForDisplay(c.title), c.shown) << c.title;
+    EXPECT_TRUE(IsValidUtf8(TitleForDisplay(c.title))) << c.title;
+  }
+}
+
 }  // namespace
 }  // namespace kovalo

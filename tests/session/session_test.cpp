@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <deque>
 
 #include "saves/temp_dir.h"
@@ -92,6 +94,21 @@ TEST_F(SessionTest, SaveThenLoadGivesBackTheBoardTheTitleBytesAndTheDate) {
   EXPECT_TRUE(session.DeleteSave(*saved));
   EXPECT_EQ(savesChanges, 3);
   EXPECT_TRUE(session.saveBook().Saves(SaveMonth::Current).empty());
+}
+
+TEST_F(SessionTest, ASaveThatCannotBeWrittenSaysWhyAndChangesNothing) {
+  // A month file the user made read-only is never replaced.
+  testing::WriteBytes(session.saveFiles().currentMonthPath(), "[Sudoku]\nItems=0\n");
+  ASSERT_EQ(chmod(session.saveFiles().currentMonthPath().c_str(), 0444), 0);
+  session.firstSaveFlag() = 1;
+  EXPECT_FALSE(session.SavePosition());
+  ASSERT_EQ(screen.messages.size(), 1u);
+  EXPECT_EQ(screen.messages[0].caption, "Save Position");
+  EXPECT_NE(screen.messages[0].text.find("Sudoku 12-2026.ini"), std::string::npos)
+      << screen.messages[0].text;
+  EXPECT_EQ(session.firstSaveFlag(), 1) << "the next save is still a first save";
+  EXPECT_EQ(savesChanges, 1) << "the list stays as it was";
+  EXPECT_EQ(testing::ReadBytes(session.saveFiles().currentMonthPath()), "[Sudoku]\nItems=0\n");
 }
 
 TEST_F(SessionTest, DownloadsEndByPostedCallsAndNothingRunsOnceClosed) {

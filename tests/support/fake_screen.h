@@ -33,6 +33,7 @@ class FakeScreen : public Screen {
   bool clipboardWorks = true;
   int repaints = 0;
   int waitCursorDepth = 0;
+  std::vector<int> hintCells;
 
   Reply ShowMessage(const std::string& text, const std::string& caption, Buttons buttons,
                     const Cell* owner) override {
@@ -54,6 +55,7 @@ class FakeScreen : public Screen {
     return true;
   }
   void SetWaitCursor(bool on) override { waitCursorDepth += on ? 1 : -1; }
+  void MarkHintCells(const std::vector<int>& cells) override { hintCells = cells; }
 
   bool IsEnabled(int id) const {
     auto it = enabled.find(id);

@@ -81,6 +81,10 @@ CSmallBox::CSmallBox(Cell& cell, CellHost& host, CBigBox* box)
   // No focus from a click as such: a right click opens the menu without
   // moving the focus, and mousePressEvent gives it for the other buttons.
   setFocusPolicy(Qt::TabFocus);
+  // A text or file dropped on a cell is a puzzle for the window, not the
+  // cell's text.
+  setAcceptDrops(false);
+  viewport()->setAcceptDrops(false);
   connect(this, &QTextEdit::textChanged, this, &CSmallBox::OnTextChanged);
   const CellPlace place = cell_.Place();
   setAccessibleName(QString("Row %1, column %2").arg(place.GridRow() + 1).arg(place.GridCol() + 1));
@@ -199,7 +203,7 @@ void CSmallBox::keyPressEvent(QKeyEvent* event) {
   if (MoveByKey(event)) return;
   if ((event->modifiers() & ~Qt::KeypadModifier) == Qt::ControlModifier &&
       event->key() == Qt::Key_H) {
-    host_.CellCommand(cell_, kHintCommand);
+    host_.CellCommand(cell_, ID_HINT);
     return;
   }
   if (IsUndoKey(event)) {
@@ -298,7 +302,7 @@ void CSmallBox::OpenContextMenu(const QPoint& at) {
   for (const Item& item : items) menu.addAction(item.text)->setData(item.command);
   QMenu* helpMenu = menu.addMenu("Help");
   for (const Item& item : help) helpMenu->addAction(item.text)->setData(item.command);
-  menu.addAction("Hint")->setData(kHintCommand);
+  menu.addAction("Hint")->setData(ID_HINT);
 
   // Centred horizontally on the click point.
   QPoint global = mapToGlobal(at);

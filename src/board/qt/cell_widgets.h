@@ -26,10 +26,6 @@ class CellHost {
   virtual bool BoardChecking() const = 0;
 };
 
-// The cell's "Hint" command, the last entry of its context menu and Ctrl+H,
-// handed to CellHost::CellCommand like the menu's other commands.
-constexpr int kHintCommand = 32795;
-
 // What a screen reader says of a cell beside its name ("Row 1, column 2")
 // and its value (the text): "Empty", "Digit 5", "Candidates 1 3 7" or
 // "Starting number 5".

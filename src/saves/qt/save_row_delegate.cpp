@@ -14,9 +14,9 @@ namespace {
 
 QColor Rgb(uint32_t rgb) { return QColor::fromRgb(QRgb{rgb}); }  // 0xRRGGBB, solid
 
-QString Latin1(const std::string& text) {
-  return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
-}
+// The row's words as the window title shows a title: UTF-8 where they are
+// valid UTF-8, Windows-1252 otherwise.
+QString Shown(const std::string& text) { return QString::fromStdString(TitleForDisplay(text)); }
 
 // Column x positions, from the row's left edge.
 constexpr int kNumberX = 3, kDateX = 64, kTimeX = 128, kFirstSaveX = 213, kWeekdayX = 235,
@@ -134,13 +134,13 @@ void DrawSaveRow(QPainter& painter, const QRect& rect, const std::string& text,
 
   const RowColumns columns = ReadRowText(text);
   if (columns.shape == RowColumns::WholeText) {
-    DrawColumnText(painter, rect, 1, Latin1(columns.whole));
+    DrawColumnText(painter, rect, 1, Shown(columns.whole));
   } else {
-    DrawColumnText(painter, rect, kNumberX, Latin1(columns.number));
-    DrawColumnText(painter, rect, kDateX, Latin1(columns.date));
+    DrawColumnText(painter, rect, kNumberX, Shown(columns.number));
+    DrawColumnText(painter, rect, kDateX, Shown(columns.date));
   }
   if (columns.shape == RowColumns::AllColumns) {
-    DrawColumnText(painter, rect, kTimeX, Latin1(columns.time));
+    DrawColumnText(painter, rect, kTimeX, Shown(columns.time));
     const int top = rect.top();
     if (columns.firstSave)
       DrawNumberedDisc(painter, QRectF(rect.left() + kFirstSaveX, top + 4, 14, 14),
@@ -161,7 +161,7 @@ void DrawSaveRow(QPainter& painter, const QRect& rect, const std::string& text,
     painter.setPen(ReadableColour(Rgb(SiteColour(site, groupRow)), fill));
     // A long word is cut before it reaches the completion symbol.
     DrawColumnText(painter, rect, kSiteX,
-                   painter.fontMetrics().elidedText(Latin1(site), Qt::ElideRight, kSiteWidth));
+                   painter.fontMetrics().elidedText(Shown(site), Qt::ElideRight, kSiteWidth));
 
     const QRectF completionBox(rect.left() + kCompletionX, top + 5, 13, 11);
     switch (checks.completion) {
@@ -179,7 +179,7 @@ void DrawSaveRow(QPainter& painter, const QRect& rect, const std::string& text,
     const std::string level = TitleWord(title, 3);
     if (LevelShown(level)) {
       painter.setPen(ReadableColour(Rgb(LevelColour(level)), fill));
-      DrawColumnText(painter, rect, kLevelX, Latin1(level));
+      DrawColumnText(painter, rect, kLevelX, Shown(level));
     }
   }
 

@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "saves/qt/save_row_delegate.h"
+#include "saves/save_texts.h"
 
 namespace kovalo {
 
@@ -21,11 +22,11 @@ int SavesModel::rowCount(const QModelIndex& parent) const {
 QVariant SavesModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid() || index.row() >= static_cast<int>(references_.size())) return {};
   const int row = index.row();
-  auto latin1 = [](const std::string& text) {
-    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+  auto shown = [](const std::string& text) {
+    return QString::fromStdString(TitleForDisplay(text));
   };
-  if (role == Qt::DisplayRole) return latin1(Text(row));
-  if (role == Qt::AccessibleTextRole) return latin1(SpokenSaveRow(Text(row), Entry(row)));
+  if (role == Qt::DisplayRole) return shown(Text(row));
+  if (role == Qt::AccessibleTextRole) return shown(SpokenSaveRow(Text(row), Entry(row)));
   if (role == Qt::UserRole) return QVariant::fromValue(Reference(row));
   return {};
 }

@@ -1,6 +1,8 @@
 // Starting kovalo-sites on demand: which addresses may start it, a start
 // and a second call that finds it running, two starts at once ending with
-// one service, and other hosts starting nothing. The services run on free
+// one service and no lock file, what the started program receives, one that
+// does not take its socket not started twice, and other hosts starting
+// nothing. The services run on free
 // loopback ports of the tests' own and are ended by their process ids.
 #include <gtest/gtest.h>
 #include <httplib.h>
@@ -97,6 +99,8 @@ class OnDemandTest : public ::testing::Test {
     return count;
   }
 
+  const std::filesystem::path& folder() const { return folder_; }
+
   int port = 0;
   SiteServiceOptions options;
 
@@ -131,8 +135,8 @@ TEST_F(OnDemandTest, TwoStartsAtOnceEndWithOneService) {
   EXPECT_EQ(ServiceCount(), 1u);
 }
 
-TEST_F(OnDemandTest, WithoutTheLockFolderTheSecondServiceStillGivesWay) {
-  SetPlaceFolder("/dev/null/kovalo");  // no lock file can be made there
+TEST_F(OnDemandTest, TwoStartsAtOnceMakeNoLockFile) {
+  // The bind is the lock: the run-time folder stays as it was.
   auto first =
       std::async(std::launch::async, [&] { return EnsureSiteService(Address(), options); });
   auto second =
@@ -141,6 +145,54 @@ TEST_F(OnDemandTest, WithoutTheLockFolderTheSecondServiceStillGivesWay) {
   EXPECT_NE(a, SiteServiceStart::NoAnswer);
   EXPECT_NE(b, SiteServiceStart::NoAnswer);
   EXPECT_EQ(ServiceCount(), 1u);
+  EXPECT_TRUE(std::filesystem::is_empty(folder())) << "something was written there";
+}
+
+TEST_F(OnDemandTest, AProgramThatDidNotTakeItsSocketIsNotStartedAgain) {
+  // A program that notes each start and ends without serving.
+  const auto program = folder() / "not-a-service";
+  const auto starts = folder() / "starts";
+  std::ofstream(program) << "#!/bin/sh\necho started >> '" << starts.string() << "'\n";
+  std::filesystem::permissions(program, std::filesystem::perms::owner_all);
+  options.program = program.string();
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(EnsureSiteService(Address(), options), SiteServiceStart::NoAnswer);
+  // The socket's last copy closed with the program, so the wait ended then.
+  EXPECT_LT(std::chrono::steady_clock::now() - start, milliseconds(2000));
+  EXPECT_EQ(EnsureSiteService(Address(), options), SiteServiceStart::GivenUp);
+  std::ifstream in(starts);
+  std::stringstream lines;
+  lines << in.rdbuf();
+  EXPECT_EQ(lines.str(), "started\n");
+  // The port was given back each time.
+  EXPECT_GT(testing::FreeLoopbackPort(), 0);
+  options.program = KOVALO_SITES_PROGRAM;
+  EXPECT_EQ(EnsureSiteService(Address(), options), SiteServiceStart::Started);
+}
+
+TEST_F(OnDemandTest, TheServiceReceivesItsSocketAndNoActivationVariablesOfItsOwn) {
+  // A program that writes what it was given and ends: descriptor 3, the
+  // variables, and that LISTEN_PID names it.
+  const auto program = folder() / "show-socket";
+  const auto shown = folder() / "shown";
+  std::ofstream(program) << "#!/bin/sh\n"
+                            "{ [ -S /proc/self/fd/3 ] && echo socket\n"
+                            "  echo \"$LISTEN_FDS $LISTEN_FDNAMES\"\n"
+                            "  [ \"$LISTEN_PID\" = \"$$\" ] && echo pid\n"
+                            "  [ -e /proc/self/fd/4 ] || echo no-more\n"
+                            "} > '"
+                         << shown.string() << "'\n";
+  std::filesystem::permissions(program, std::filesystem::perms::owner_all);
+  options.program = program.string();
+  setenv("LISTEN_FDS", "7", 1);
+  setenv("LISTEN_FDNAMES", "theirs", 1);
+  EXPECT_EQ(EnsureSiteService(Address(), options), SiteServiceStart::NoAnswer);
+  unsetenv("LISTEN_FDS");
+  unsetenv("LISTEN_FDNAMES");
+  std::ifstream in(shown);
+  std::stringstream text;
+  text << in.rdbuf();
+  EXPECT_EQ(text.str(), "socket\n1 \npid\nno-more\n");
 }
 
 TEST_F(OnDemandTest, OtherHostsAndSchemesStartNothing) {
@@ -177,6 +229,14 @@ TEST(FindSitesProgramTest, TheProgramsFolderFirstThenPath) {
   EXPECT_EQ(FindSitesProgram(), "") << "not executable yet";
   std::filesystem::permissions(program, std::filesystem::perms::owner_all);
   EXPECT_EQ(FindSitesProgram(), program.string());
+  // From the folder itself, a relative or empty entry does not count.
+  const auto oldFolder = std::filesystem::current_path();
+  std::filesystem::current_path(folder);
+  for (const char* path : {".", "", "::", "./", "kovalo-path"}) {
+    setenv("PATH", path, 1);
+    EXPECT_EQ(FindSitesProgram(), "") << "PATH=" << path;
+  }
+  std::filesystem::current_path(oldFolder);
   setenv("PATH", oldPath.c_str(), 1);
   std::filesystem::remove_all(folder);
 }

@@ -1,7 +1,8 @@
 // kovalo-sites over a real socket: a server started by each test on
 // 127.0.0.1 on a free port. Bad and hostile requests get an error or are
-// dropped, and the server goes on answering others; ETags over HTTP; the
-// idle exit; one listener per port.
+// dropped, and the server goes on answering others; the status of each
+// abusive request; pipelined requests answered in order; the limit per
+// client address; ETags over HTTP; the idle exit; one listener per port.
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
 #include <httplib.h>
@@ -18,6 +19,7 @@
 #include <thread>
 #include <vector>
 
+#include "answer_cache.h"
 #include "sites_server.h"
 
 namespace kovalo::sites {
@@ -154,6 +156,87 @@ TEST(SitesServerTest, BadRequestsGetAnErrorOrAreDroppedAndOthersAreStillServed) 
   }
 }
 
+TEST(SitesServerTest, EachAbusiveRequestGetsItsStatus) {
+  RunningServer running;
+  const std::string end = " HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\n\r\n";
+  std::string manyHeaders = "GET /main/ HTTP/1.1\r\n";
+  for (int i = 0; i < 5000; ++i) manyHeaders += "X-" + std::to_string(i) + ": aaaaaaaaaa\r\n";
+  manyHeaders += "\r\n";
+  struct Case {
+    const char* name;
+    std::string bytes;
+    int status;  // 0: closed without an answer
+  };
+  const Case cases[] = {
+      // Beyond the connection's memory: the daemon's own answers.
+      {"1 MB request line", "GET /main/?q=" + std::string(1 << 20, 'q') + end, 414},
+      {"32 MB header", "GET /main/ HTTP/1.1\r\nX-Big: " + std::string(32 << 20, 'h') + "\r\n\r\n",
+       431},
+      {"5000 headers", manyHeaders, 431},
+      // Within it, but longer than any address of the sites.
+      {"3 KB target", "GET /random/solution.php?id=12&q=" + std::string(3000, 'q') + end, 414},
+      {"not a request line", "this is not http at all\r\n\r\n", 400},
+      {"HTTP/2.0 on a plain connection", "GET /main/ HTTP/2.0\r\nHost: x\r\n\r\n", 505},
+      {"broken escape", "GET /main/%zz" + end, 400},
+      {"escaped zero byte", "GET /main/DailySudoku.asp?day=1%00/12/2026" + end, 400},
+      {"POST of 100 MB",
+       "POST /main/ HTTP/1.1\r\nContent-Length: 100000000\r\n\r\n" + std::string(1000, 'b'), 404},
+      {"GET with a body", "GET /main/ HTTP/1.1\r\nContent-Length: 100000000\r\n\r\nbbbb", 200},
+      {"HEAD", "HEAD /main/" + end, 200},
+      {"HTTP/1.0 without Host", "GET /random/puzzle.php?id=10 HTTP/1.0\r\n\r\n", 200},
+      {"request line cut off", "GET /main/Daily", 0},
+      {"bytes without a line end", std::string("\x16\x03\x01\x02\x00\x01", 6), 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const Exchange exchange = SendRaw(running.port(), c.bytes, milliseconds(4000));
+    EXPECT_TRUE(exchange.closed) << "the connection stayed open";
+    EXPECT_EQ(StatusOf(exchange), c.status) << exchange.reply.substr(0, 200);
+    ExpectStillServing(running.port());
+  }
+}
+
+TEST(SitesServerTest, PipelinedRequestsAreAnsweredInOrderOnOneConnection) {
+  RunningServer running;
+  std::string requests;
+  for (int id = 100; id < 400; ++id)
+    requests += "GET /random/puzzle.php?id=" + std::to_string(id) + " HTTP/1.1\r\nHost: x\r\n\r\n";
+  requests += "GET /nowhere HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n";
+  const Exchange exchange = SendRaw(running.port(), requests, milliseconds(10000));
+  EXPECT_TRUE(exchange.closed);
+  std::vector<int> ids;
+  for (size_t at = exchange.reply.find("<title>Random Sudoku "); at != std::string::npos;
+       at = exchange.reply.find("<title>Random Sudoku ", at + 1))
+    ids.push_back(std::atoi(exchange.reply.c_str() + at + 21));
+  ASSERT_EQ(ids.size(), 300u);
+  for (size_t i = 0; i < ids.size(); ++i) ASSERT_EQ(ids[i], 100 + static_cast<int>(i));
+  EXPECT_NE(exchange.reply.find("HTTP/1.1 404"), std::string::npos) << "the last one went missing";
+}
+
+TEST(SitesServerTest, ConnectionsBeyondTheLimitOfOneAddressAreClosedAtOnce) {
+  ServerOptions options = RunningServer::Options();
+  options.readTimeout = milliseconds(5000);
+  options.perAddressLimit = 3;
+  RunningServer running(std::move(options));
+  std::vector<int> held;
+  for (int i = 0; i < 3; ++i) held.push_back(Connect(running.port()));
+  // Sent on a connection of its own, the fourth is closed without an answer
+  // long before the read time.
+  const auto start = Clock::now();
+  const Exchange fourth = SendRaw(running.port(), "GET / HTTP/1.1\r\n\r\n", milliseconds(3000));
+  EXPECT_TRUE(fourth.closed);
+  EXPECT_EQ(StatusOf(fourth), 0);
+  EXPECT_LT(Clock::now() - start, milliseconds(2000));
+  for (int fd : held) close(fd);
+  // Places given back are taken again (the daemon counts a closed one once
+  // it has seen the close).
+  Exchange again;
+  for (int attempt = 0; attempt < 20 && StatusOf(again) != 200; ++attempt)
+    again = SendRaw(running.port(), "GET /level/ HTTP/1.1\r\nConnection: close\r\n\r\n",
+                    milliseconds(2000));
+  EXPECT_EQ(StatusOf(again), 200);
+}
+
 TEST(SitesServerTest, SilentClientsAreDroppedAfterTheReadTimeWhileOthersAreServed) {
   // A read time long enough that the others must be answered while the
   // silent ones are still held, however busy the machine is.
@@ -177,6 +260,41 @@ TEST(SitesServerTest, SilentClientsAreDroppedAfterTheReadTimeWhileOthersAreServe
     EXPECT_EQ(recv(fd, &byte, 1, 0), 0);  // closed without a word
     close(fd);
   }
+}
+
+TEST(AnswerCacheTest, KeepsTheMostRecentlyUsedPagesByAddressAndDay) {
+  AnswerCache cache(2);
+  const CivilDate day{2026, 12, 8}, next{2026, 12, 9};
+  auto page = [](const char* body) {
+    auto answer = std::make_shared<SiteResponse>();
+    answer->body = body;
+    return answer;
+  };
+  cache.Keep("/a", day, page("a"));
+  cache.Keep("/b", day, page("b"));
+  ASSERT_NE(cache.Find("/a", day), nullptr);  // /a is now the more recent
+  cache.Keep("/c", day, page("c"));           // so /b goes
+  struct Case {
+    const char* target;
+    CivilDate day;
+    const char* body;  // nullptr: not kept
+  };
+  const Case cases[] = {
+      {"/a", day, "a"},
+      {"/b", day, nullptr},
+      {"/c", day, "c"},
+      {"/a", next, nullptr},
+      // A target that holds the key's own separator is still its own key.
+      {"\n/a", day, nullptr},
+  };
+  for (const Case& c : cases) {
+    const auto found = cache.Find(c.target, c.day);
+    if (c.body == nullptr)
+      EXPECT_EQ(found, nullptr) << c.target;
+    else
+      EXPECT_TRUE(found && found->body == c.body) << c.target;
+  }
+  EXPECT_EQ(cache.size(), 2u);
 }
 
 TEST(SitesServerTest, EtagAndCacheHeadersOverHttp) {

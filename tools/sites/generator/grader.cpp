@@ -25,6 +25,7 @@ class SilentScreen : public Screen {
   void Repaint() override {}
   bool SetClipboardText(const std::string&) override { return true; }
   void SetWaitCursor(bool) override {}
+  void MarkHintCells(const std::vector<int>&) override {}
 
  private:
   std::string title_;

@@ -2,6 +2,10 @@
 //
 //   kovalo-sites [--bind ADDR] [--port N] [--idle-exit SECONDS]
 //   kovalo-sites --generate N --level easy|medium|hard|evil [--seed S]
+//
+// A listening socket passed as descriptor 3 (LISTEN_FDS=1, LISTEN_PID), as
+// systemd's socket activation and the kovalo program pass it, is served in
+// place of --bind and --port.
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -13,6 +17,10 @@
 #include <string>
 #include <string_view>
 
+#include <netdb.h>
+#include <sys/resource.h>
+
+#include "listen_socket.h"
 #include "sites_server.h"
 
 namespace {
@@ -25,13 +33,18 @@ constexpr const char* kUsage =
     "under /main/, the second weekly site under /second/, the level site under\n"
     "/level/ and the random site under /random/.\n"
     "\n"
-    "  --bind ADDR          address to listen on (default 127.0.0.1)\n"
+    "  --bind ADDR          address to listen on (default 127.0.0.1); any other than\n"
+    "                       a loopback address lets every machine that can reach\n"
+    "                       it use the service\n"
     "  --port N             port to listen on (default 8642)\n"
     "  --idle-exit SECONDS  end after that long without a request (default: never)\n"
     "  --generate N         print N new puzzles of --level, one 81-character line\n"
     "                       each ('.' for a blank), and end\n"
     "  --seed S             first seed for --generate (default: from the clock)\n"
-    "  --help               show this text\n";
+    "  --help               show this text\n"
+    "\n"
+    "A listening socket passed as descriptor 3 with LISTEN_FDS=1 and LISTEN_PID\n"
+    "(systemd's socket activation) is served in place of --bind and --port.\n";
 
 std::optional<long long> Number(const char* text, long long low, long long high) {
   if (text == nullptr || *text == '\0') return std::nullopt;
@@ -109,17 +122,59 @@ int main(int argc, char** argv) {
     return std::fflush(stdout) == 0 ? 0 : 1;
   }
 
+  // Every connection takes a descriptor; allow as many as the system lets
+  // this process have, so that the connection limit rather than accept()
+  // failing decides how many are held.
+  rlimit files{};
+  if (getrlimit(RLIMIT_NOFILE, &files) == 0 && files.rlim_cur < files.rlim_max) {
+    files.rlim_cur = files.rlim_max;
+    setrlimit(RLIMIT_NOFILE, &files);
+  }
+
   kovalo::sites::ServerOptions options;
   options.idleExit = std::chrono::seconds(idleExit);
   kovalo::sites::SitesServer server(options);
-  if (server.Bind(bind, static_cast<int>(port)) < 0) {
-    std::fprintf(stderr, "kovalo-sites: cannot listen on %s port %lld (in use?)\n", bind.c_str(),
-                 port);
-    return 1;
+  const kovalo::sites::PassedSocket passed = kovalo::sites::TakePassedSocket();
+  std::string shown = bind.find(':') != std::string::npos ? "[" + bind + "]" : bind;
+  if (passed.passed) {
+    if (passed.fd < 0) {
+      std::fprintf(stderr, "kovalo-sites: cannot use the passed socket: %s\n",
+                   passed.problem.c_str());
+      return 1;
+    }
+    if (!kovalo::sites::ListensOnLoopbackOnly(passed.fd))
+      std::fputs(kovalo::sites::ExposureWarning(kovalo::sites::ListeningAddress(passed.fd)).c_str(),
+                 stderr);
+    server.Adopt(passed.fd);
+    std::printf("kovalo-sites: serving the puzzle sites on the passed socket\n");
+  } else {
+    const kovalo::sites::ListenResult listening =
+        kovalo::sites::ListenOn(bind, static_cast<int>(port));
+    using kovalo::sites::ListenError;
+    if (listening.error == ListenError::NoSuchName) {
+      std::fprintf(stderr, "kovalo-sites: cannot listen on %s: the name does not resolve (%s)\n",
+                   bind.c_str(), gai_strerror(listening.systemError));
+      return 1;
+    }
+    // Said before any failure to listen there, so that the address is named
+    // even when it is not one of this machine's.
+    if (listening.fd < 0 ? !kovalo::sites::IsLoopbackText(listening.boundHost)
+                         : !kovalo::sites::ListensOnLoopbackOnly(listening.fd))
+      std::fputs(kovalo::sites::ExposureWarning(bind).c_str(), stderr);
+    if (listening.error == ListenError::InUse) {
+      std::fprintf(stderr, "kovalo-sites: cannot listen on %s port %lld: the port is in use\n",
+                   bind.c_str(), port);
+      return 1;
+    }
+    if (listening.fd < 0) {
+      std::fprintf(stderr, "kovalo-sites: cannot listen on %s port %lld: %s\n", bind.c_str(), port,
+                   // Before any thread of the service runs.
+                   std::strerror(listening.systemError));  // NOLINT(concurrency-mt-unsafe)
+      return 1;
+    }
+    server.Adopt(listening.fd);
+    std::printf("kovalo-sites: serving the puzzle sites on http://%s:%lld/\n", shown.c_str(), port);
   }
-  std::printf("kovalo-sites: serving the puzzle sites on http://%s:%lld/\n",
-              bind.find(':') != std::string::npos ? ("[" + bind + "]").c_str() : bind.c_str(),
-              port);
   std::fflush(stdout);
   return server.Run() ? 0 : 1;
 }

@@ -152,19 +152,6 @@ SiteResponse Error(int status, const std::string& message) {
   return response;
 }
 
-bool EtagMatches(std::string_view header, std::string_view etag) {
-  while (!header.empty()) {
-    const size_t comma = header.find(',');
-    std::string_view tag = header.substr(0, comma);
-    header = comma == std::string_view::npos ? std::string_view() : header.substr(comma + 1);
-    while (!tag.empty() && (tag.front() == ' ' || tag.front() == '\t')) tag.remove_prefix(1);
-    while (!tag.empty() && (tag.back() == ' ' || tag.back() == '\t')) tag.remove_suffix(1);
-    if (tag.substr(0, 2) == "W/") tag.remove_prefix(2);  // weak comparison suffices for GET
-    if (tag == "*" || tag == etag) return true;
-  }
-  return false;
-}
-
 Level MainWeeklyLevel(const CivilDate& date) {
   // Easy on Monday and Tuesday, harder through the week, evil on Sunday.
   static constexpr std::array<Level, 7> kByWeekday = {Level::Evil,   Level::Easy,   Level::Easy,
@@ -318,6 +305,19 @@ CivilDate RandomPublishedDate(int id) {
   const int64_t offset =
       ((id - kFirstRandomId) % kRandomDaySpread + kRandomDaySpread) % kRandomDaySpread;
   return CivilFromDays(DaysFromCivil(kRandomFirstDay) + offset);
+}
+
+bool EtagMatches(std::string_view header, std::string_view etag) {
+  while (!header.empty()) {
+    const size_t comma = header.find(',');
+    std::string_view tag = header.substr(0, comma);
+    header = comma == std::string_view::npos ? std::string_view() : header.substr(comma + 1);
+    while (!tag.empty() && (tag.front() == ' ' || tag.front() == '\t')) tag.remove_prefix(1);
+    while (!tag.empty() && (tag.back() == ' ' || tag.back() == '\t')) tag.remove_suffix(1);
+    if (tag.substr(0, 2) == "W/") tag.remove_prefix(2);  // weak comparison suffices for GET
+    if (tag == "*" || tag == etag) return true;
+  }
+  return false;
 }
 
 std::string EtagOf(std::string_view body) {

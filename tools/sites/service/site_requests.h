@@ -52,4 +52,7 @@ constexpr int kLastRandomId = 32777;
 // The ETag of a body: a quoted 64-bit hash.
 std::string EtagOf(std::string_view body);
 
+// Whether an If-None-Match header (a list of tags, or "*") names etag.
+bool EtagMatches(std::string_view header, std::string_view etag);
+
 }  // namespace kovalo::sites
