@@ -14,21 +14,17 @@
 #   scripts/kovalo.sh format  lay out every tracked .cpp/.h in place by .clang-format
 # Running it again is harmless: packages already there are not fetched again
 # and the build only redoes what changed.
+#
+# The four build trees are CMakePresets.json's configure presets: default
+# (build/), tsan (build-tsan/), asan (build-asan/) and fuzz (build-fuzz/).
+# Each has a build preset, and the first three a test preset that carries the
+# tests' environment, so that any step can be run by hand, for instance
+#   cmake --preset asan && cmake --build --preset asan && ctest --preset asan
 set -euo pipefail
 
 top=$(cd "$(dirname "$0")/.." && pwd)
+cd "$top"  # where cmake and ctest find the presets
 build="$top/build"
-tsan_build="$top/build-tsan"
-asan_build="$top/build-asan"
-# The tests where threads meet: the download engine, the worker, the window's
-# hand-over of the worker's steps, the program closed during a download, and
-# kovalo-sites; with the programs they start.
-tsan_tests=(download/kovalo_download_tests sources/sources_test app/kovalo_download_window_tests
-            app/kovalo_program_close_tests sites/service/kovalo_sites_service_tests
-            sites/service/kovalo_sites_window_tests)
-tsan_targets=(kovalo_download_tests kovalo_download_helper sources_test kovalo_download_window_tests
-              kovalo_program_close_tests kovalo_window_helper kovalo_sites_service_tests
-              kovalo_sites_window_tests kovalo-sites)
 packages=(g++ cmake ninja-build pkg-config qt6-base-dev libcurl4-openssl-dev libcpp-httplib-dev libmicrohttpd-dev
           libgtest-dev libgmock-dev libbenchmark-dev)
 # The install tree's test validates the desktop entry, the metainfo and the manual pages.
@@ -38,10 +34,16 @@ packages+=(desktop-file-utils appstream man-db)
 packages+=(ccache)
 export CMAKE_CXX_COMPILER_LAUNCHER=ccache CMAKE_C_COMPILER_LAUNCHER=ccache
 export CCACHE_BASEDIR="$top" CCACHE_NOHASHDIR=1
+# The fuzz build's compiler and its sanitizer runtimes.
+fuzz_packages=(clang libclang-rt-14-dev)
+# The static checks' tools.
+static_check_packages=(clang-format clang-tidy)
 
+# install_missing PACKAGE...: installs those of the packages that are not
+# installed yet, with one apt-get update before, and nothing when all are.
 install_missing() {
   local missing=()
-  for p in "${packages[@]}"; do
+  for p in "$@"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
   done
   if ((${#missing[@]})); then
@@ -51,37 +53,52 @@ install_missing() {
   fi
 }
 
+# The build tree of a configure preset.
+preset_tree() {
+  case "$1" in
+    default) echo "$top/build" ;;
+    *) echo "$top/build-$1" ;;
+  esac
+}
+
+# configure_and_build PRESET: configures the preset's tree the first time
+# (later builds configure again by themselves when a CMakeLists.txt changes),
+# then builds what its build preset names.
+configure_and_build() {
+  if [ ! -f "$(preset_tree "$1")/build.ninja" ]; then
+    cmake --preset "$1"
+  fi
+  cmake --build --preset "$1" -j "$(nproc)"
+}
+
+# The tests where threads meet (the label "threads": the download engine, the
+# worker, the window's hand-over of the worker's steps, the program closed
+# during a download, and kovalo-sites) under ThreadSanitizer, one at a time;
+# any report fails the run.
+tsan_suite() {
+  configure_and_build tsan
+  echo "== the threaded tests under ThreadSanitizer"
+  ctest --preset tsan --progress
+}
+
 # Every test once more, built with AddressSanitizer and
 # UndefinedBehaviorSanitizer in build-asan/: any report (a leak at exit too)
 # fails the test that made it, and so the run. The leaks of the toolkit's
-# own libraries that LeakSanitizer sees are in tests/lsan.supp.
+# own libraries that LeakSanitizer sees are in tests/lsan.supp. The test
+# preset sets allocator_may_return_null: the engine's test of a page buffer
+# that cannot be had asks for 4 PB and must see the failure, not the
+# sanitizer's end.
 asan_suite() {
-  if [ ! -f "$asan_build/build.ninja" ]; then
-    cmake -S "$top" -B "$asan_build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKOVALO_ASAN=ON -DKOVALO_BENCH=OFF
-  fi
-  cmake --build "$asan_build" -j "$(nproc)"
+  configure_and_build asan
   echo "== every test under AddressSanitizer and UndefinedBehaviorSanitizer"
-  # allocator_may_return_null: the engine's test of a page buffer that cannot
-  # be had asks for 4 PB and must see the failure, not the sanitizer's end.
-  ASAN_OPTIONS="allocator_may_return_null=1" \
-    LSAN_OPTIONS="suppressions=$top/tests/lsan.supp:print_suppressions=0" \
-    UBSAN_OPTIONS="print_stacktrace=1" \
-    QT_QPA_PLATFORM=offscreen ctest --test-dir "$asan_build" --output-on-failure --progress -j "$(nproc)"
-}
-
-configure_and_build() {
-  if [ ! -f "$build/build.ninja" ]; then
-    cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
-  fi
-  cmake --build "$build" -j "$(nproc)"
+  ctest --preset asan --progress -j "$(nproc)"
 }
 
 # The Debian package, from the install rules; dpkg-shlibdeps (dpkg-dev) works
 # out its dependencies from the programs.
 build_package() {
-  packages+=(dpkg-dev)
-  install_missing
-  configure_and_build
+  install_missing "${packages[@]}" dpkg-dev
+  configure_and_build default
   (cd "$build" && cpack -G DEB)
   ls -l "$build"/kovalo_*.deb
 }
@@ -91,17 +108,10 @@ build_package() {
 # seconds on a scratch copy of its corpus in fuzz/corpus (new inputs stay in
 # build-fuzz/scratch, the committed corpus is not touched); a crash, a failed
 # check, a leak or an input that takes over 10 s fails the run.
-fuzz_build="$top/build-fuzz"
+fuzz_build=$(preset_tree fuzz)
 run_fuzz_targets() {
   local seconds=${1:-60}
-  local packages=(clang libclang-rt-14-dev cmake ninja-build pkg-config qt6-base-dev
-                  libcurl4-openssl-dev libcpp-httplib-dev libgtest-dev libgmock-dev)
-  install_missing
-  if [ ! -f "$fuzz_build/build.ninja" ]; then
-    cmake -S "$top" -B "$fuzz_build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-      -DCMAKE_CXX_COMPILER=clang++ -DKOVALO_FUZZ=ON -DKOVALO_BENCH=OFF
-  fi
-  cmake --build "$fuzz_build" -j "$(nproc)" --target kovalo_fuzz
+  configure_and_build fuzz
   local corpus name scratch options
   for corpus in "$top"/fuzz/corpus/*/; do
     name=$(basename "$corpus")
@@ -125,20 +135,6 @@ run_fuzz_targets() {
 # Static checks: the layout of every tracked source against .clang-format, and
 # clang-tidy (.clang-tidy: bugprone, performance, concurrency) over the
 # project's own sources in src/ and tools/. Any finding fails the run.
-static_check_packages=(clang-format clang-tidy)
-
-install_static_check_tools() {
-  local missing=()
-  for p in "${static_check_packages[@]}"; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-  done
-  if ((${#missing[@]})); then
-    echo "Installing: ${missing[*]}"
-    apt-get update
-    DEBIAN_FRONTEND=noninteractive apt-get install -y "${missing[@]}"
-  fi
-}
-
 format_check() {
   echo "== clang-format"
   (cd "$top" && git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format --dry-run --Werror)
@@ -164,41 +160,32 @@ for entry in json.load(open(sys.argv[1])):
 }
 
 static_checks() {
-  install_static_check_tools
   format_check
   tidy_check
 }
 
 case "${1:-}" in
   run)
-    install_missing
-    configure_and_build
-    cd "$top"  # the Saves folder is made below the working folder
+    install_missing "${packages[@]}"
+    configure_and_build default
+    # The Saves folder is made below the working folder, the top of the tree.
     exec "$build/src/app/kovalo"
     ;;
   test)
-    install_missing
-    configure_and_build
+    install_missing "${packages[@]}" "${static_check_packages[@]}" "${fuzz_packages[@]}"
+    configure_and_build default
     static_checks
-    # First the threaded tests under ThreadSanitizer (any report fails the
-    # run), then every test, so that CTest's summary closes the output.
-    if [ ! -f "$tsan_build/build.ninja" ]; then
-      cmake -S "$top" -B "$tsan_build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-        -DKOVALO_TSAN=ON -DKOVALO_BENCH=OFF
-    fi
-    cmake --build "$tsan_build" -j "$(nproc)" --target "${tsan_targets[@]}"
-    for t in "${tsan_tests[@]}"; do
-      echo "== $(basename "$t") under ThreadSanitizer"
-      TSAN_OPTIONS="halt_on_error=1 exitcode=66" QT_QPA_PLATFORM=offscreen "$tsan_build/tests/$t"
-    done
+    # First the threaded tests under ThreadSanitizer, the fuzz targets and
+    # the sanitizer suite, then every test, so that CTest's summary closes
+    # the output.
+    tsan_suite
     run_fuzz_targets 20
     asan_suite
-    QT_QPA_PLATFORM=offscreen ctest --test-dir "$build" --output-on-failure -j "$(nproc)"
+    ctest --preset default -j "$(nproc)"
     ;;
   bench)
-    packages+=(qqwing)  # the generation benchmark's peer
-    install_missing
-    configure_and_build
+    install_missing "${packages[@]}" qqwing  # qqwing: the generation benchmark's peer
+    configure_and_build default
     for b in "$build"/bench/*/kovalo_*_bench; do
       echo "== $(basename "$b")"
       QT_QPA_PLATFORM=offscreen "$b"
@@ -208,16 +195,17 @@ case "${1:-}" in
     build_package
     ;;
   fuzz)
+    install_missing "${packages[@]}" "${fuzz_packages[@]}"
     run_fuzz_targets "${2:-60}"
     ;;
   check)
-    install_missing
-    configure_and_build
+    install_missing "${packages[@]}" "${static_check_packages[@]}"
+    configure_and_build default
     static_checks
     ;;
   format)
-    install_static_check_tools
-    cd "$top" && git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format -i
+    install_missing "${static_check_packages[@]}"
+    git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format -i
     ;;
   *)
     echo "usage: $0 run|test|bench|package|check|format|fuzz [SECONDS]" >&2

@@ -32,13 +32,8 @@ const std::array<ButtonRow, 23> kButtonTable = {{
 }};
 
 ControlRect BoxRect(int boxRow, int boxCol, int w, int h) {
-  const int boardHeight = h - kBoardTop;
-  return {boxCol * w / 3, kBoardTop + boxRow * boardHeight / 3, (boxCol + 1) * w / 3,
-          kBoardTop + (boxRow + 1) * boardHeight / 3};
-}
-
-ControlRect CellRect(int rowInBox, int colInBox, int w, int h) {
-  return {colInBox * w / 3, rowInBox * h / 3, (colInBox + 1) * w / 3, (rowInBox + 1) * h / 3};
+  const PixelRect box = BoxRectOnBoard(boxRow, boxCol, w, h - kBoardTop);
+  return {box.left, kBoardTop + box.top, box.right, kBoardTop + box.bottom};
 }
 
 }  // namespace kovalo

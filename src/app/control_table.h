@@ -4,15 +4,13 @@
 
 #include <array>
 
+#include "board/geometry.h"
+
 namespace kovalo {
 
 enum class ButtonKind { Push, CheckBox, Radio };
 
-struct ControlRect {
-  int left, top, right, bottom;
-  int Width() const { return right - left; }
-  int Height() const { return bottom - top; }
-};
+using ControlRect = PixelRect;
 
 struct ButtonRow {
   int index;  // position in the dialog's array of 23 buttons
@@ -40,10 +38,7 @@ constexpr int kMinimumWidth = 380;
 constexpr int kMinimumHeight = 370;
 
 // The rectangle of box (boxRow, boxCol) in a client area of width w and
-// height h: the area below kBoardTop split in thirds.
+// height h: the board's boxes on the area below kBoardTop.
 ControlRect BoxRect(int boxRow, int boxCol, int w, int h);
-
-// The rectangle of cell (rowInBox, colInBox) in a box client area w x h.
-ControlRect CellRect(int rowInBox, int colInBox, int w, int h);
 
 }  // namespace kovalo

@@ -1,4 +1,4 @@
-// Peer tables, built once.
+// Peer tables, built once, and the rectangles of boxes and cells.
 #include "board/geometry.h"
 
 #include <algorithm>
@@ -43,5 +43,13 @@ const Tables& TheTables() {
 
 const PeerWalk& PeerWalkOf(int cellNumber) { return TheTables().walks[cellNumber]; }
 const std::array<int, 20>& PeersOf(int cellNumber) { return TheTables().peers[cellNumber]; }
+
+PixelRect BoxRectOnBoard(int boxRow, int boxCol, int w, int h) {
+  return {boxCol * w / 3, boxRow * h / 3, (boxCol + 1) * w / 3, (boxRow + 1) * h / 3};
+}
+
+PixelRect CellRectInBox(int rowInBox, int colInBox, int w, int h) {
+  return {colInBox * w / 3, rowInBox * h / 3, (colInBox + 1) * w / 3, (rowInBox + 1) * h / 3};
+}
 
 }  // namespace kovalo

@@ -1,6 +1,7 @@
 // Where every cell stands. The one home of the board's index arithmetic:
-// cell number <-> box and cell index <-> grid row and column, the peers, and
-// the peer walk that the re-evaluation and the strikes use.
+// cell number <-> box and cell index <-> grid row and column, the peers, the
+// peer walk that the re-evaluation and the strikes use, and the rectangles of
+// the boxes and cells on a board drawn at any size.
 #pragma once
 
 #include <array>
@@ -43,5 +44,20 @@ const PeerWalk& PeerWalkOf(int cellNumber);
 
 // The distinct peers (20) of a cell: box, grid row and grid column.
 const std::array<int, 20>& PeersOf(int cellNumber);
+
+// A rectangle in pixels; right and bottom are the first pixels outside it.
+struct PixelRect {
+  int left, top, right, bottom;
+  constexpr int Width() const { return right - left; }
+  constexpr int Height() const { return bottom - top; }
+  friend constexpr bool operator==(const PixelRect&, const PixelRect&) = default;
+};
+
+// The board's area and each box's area split in thirds: box (boxRow, boxCol)
+// of a board w x h, and cell (rowInBox, colInBox) of a box w x h. Every edge
+// is rounded down from the same fraction of the size, so neighbours share
+// their edges and the thirds cover the area without a gap at any size.
+PixelRect BoxRectOnBoard(int boxRow, int boxCol, int w, int h);
+PixelRect CellRectInBox(int rowInBox, int colInBox, int w, int h);
 
 }  // namespace kovalo

@@ -1,12 +1,21 @@
-// Cell numbers, box and cell indexes, grid rows and columns, peers.
+// Cell numbers, box and cell indexes, grid rows and columns, peers, and the
+// rectangles of boxes and cells.
 #include "board/geometry.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <ostream>
 #include <set>
+#include <string>
 
 namespace kovalo {
+
+// Rectangles in failure messages as left,top-right,bottom.
+void PrintTo(const PixelRect& r, std::ostream* os) {
+  *os << r.left << "," << r.top << "-" << r.right << "," << r.bottom;
+}
+
 namespace {
 
 struct IndexRow {
@@ -78,6 +87,33 @@ TEST(Geometry, PeerWalkVisitsBoxFirstThenColumnAndRowInterleaved) {
   EXPECT_EQ(walk.numbers[11], NumberOfGrid(4, 1));
   EXPECT_EQ(walk.numbers[23], NumberOfGrid(4, 8));
   EXPECT_EQ(std::count(walk.numbers.begin(), walk.numbers.end(), 40), 0);
+}
+
+// The three edges' positions after 0 along a side of the given length.
+struct ThirdsRow {
+  int length;
+  int first, second, end;
+};
+
+TEST(Geometry, BoxesAndCellsSplitTheirAreaInThirdsWithSharedEdges) {
+  const ThirdsRow rows[] = {
+      {0, 0, 0, 0},   {1, 0, 0, 1},   {2, 0, 1, 2},        {8, 2, 5, 8},         {9, 3, 6, 9},
+      {10, 3, 6, 10}, {11, 3, 7, 11}, {293, 97, 195, 293}, {729, 243, 486, 729},
+  };
+  for (const ThirdsRow& across : rows)
+    for (const ThirdsRow& down : rows) {
+      SCOPED_TRACE(std::to_string(across.length) + " x " + std::to_string(down.length));
+      const int xs[] = {0, across.first, across.second, across.end};
+      const int ys[] = {0, down.first, down.second, down.end};
+      for (int r = 0; r < 3; ++r)
+        for (int c = 0; c < 3; ++c) {
+          const PixelRect expected{xs[c], ys[r], xs[c + 1], ys[r + 1]};
+          EXPECT_EQ(BoxRectOnBoard(r, c, across.length, down.length), expected)
+              << "box " << r << "," << c;
+          EXPECT_EQ(CellRectInBox(r, c, across.length, down.length), expected)
+              << "cell " << r << "," << c;
+        }
+    }
 }
 
 }  // namespace

@@ -10,7 +10,7 @@
 #include <QTextOption>
 #include <algorithm>
 
-#include "app/control_table.h"
+#include "board/geometry.h"
 
 namespace kovalo {
 namespace {
@@ -354,7 +354,7 @@ void CBigBox::resizeEvent(QResizeEvent* event) {
   const QRect client = contentsRect();
   for (int i = 0; i < 3; ++i)
     for (int j = 0; j < 3; ++j) {
-      const ControlRect r = CellRect(i, j, client.width(), client.height());
+      const PixelRect r = CellRectInBox(i, j, client.width(), client.height());
       cells_[i + 3 * j]->setGeometry(client.left() + r.left, client.top() + r.top, r.Width(),
                                      r.Height());
     }
