@@ -2,29 +2,15 @@
 #include <benchmark/benchmark.h>
 
 #include "board/board.h"
+#include "board/silent_screen.h"
 
 namespace kovalo {
 namespace {
 
-class NullScreen : public Screen {
- public:
-  Reply ShowMessage(const std::string&, const std::string&, Buttons, const Cell*) override {
-    return Reply::Ok;
-  }
-  void SetTitle(const std::string&) override {}
-  std::string Title() const override { return {}; }
-  void EnableControl(int, bool) override {}
-  void SetControlChecked(int, bool) override {}
-  void Repaint() override {}
-  bool SetClipboardText(const std::string&) override { return true; }
-  void SetWaitCursor(bool) override {}
-  void MarkHintCells(const std::vector<int>&) override {}
-};
-
 // Every cell holds a long candidate list, the worst case for the peer walk:
 // the kinds come out Shared only after reading many peer texts.
 void RecheckFullOfCandidates(benchmark::State& state) {
-  NullScreen screen;
+  SilentScreen screen;
   Board board(screen);
   for (Cell& cell : board.cells()) cell.text = "123456789";
   for (auto _ : state) {
@@ -37,7 +23,7 @@ BENCHMARK(RecheckFullOfCandidates)->Unit(benchmark::kMicrosecond);
 // A filled-in puzzle: 30 starting numbers, the rest candidate lists that
 // clash with nothing, so every digit is looked up in every peer.
 void RecheckPuzzleInPlay(benchmark::State& state) {
-  NullScreen screen;
+  SilentScreen screen;
   Board board(screen);
   const std::string grid =
       "53..7....6..195....98....6.8...6...34..8.3..17...2...6.6....28....419..5....8..79";

@@ -9,26 +9,12 @@
 #include <random>
 
 #include "board/puzzle_text.h"
+#include "board/silent_screen.h"
 #include "puzzle_set.h"
 #include "solver/hint.h"
 
 namespace kovalo {
 namespace {
-
-class QuietScreen : public Screen {
- public:
-  Reply ShowMessage(const std::string&, const std::string&, Buttons, const Cell*) override {
-    return Reply::No;
-  }
-  void SetTitle(const std::string&) override {}
-  std::string Title() const override { return {}; }
-  void EnableControl(int, bool) override {}
-  void SetControlChecked(int, bool) override {}
-  void Repaint() override {}
-  bool SetClipboardText(const std::string&) override { return true; }
-  void SetWaitCursor(bool) override {}
-  void MarkHintCells(const std::vector<int>&) override {}
-};
 
 const std::vector<testing::Puzzle>& Puzzles() {
   static const std::vector<testing::Puzzle> puzzles =
@@ -101,7 +87,7 @@ BENCHMARK(BM_CountSlowestSparseGivens)->Unit(benchmark::kMicrosecond);
 
 void BM_PlacePuzzleAndFirstHint(benchmark::State& state) {
   Puzzles();
-  QuietScreen screen;
+  SilentScreen screen;
   Board board(screen);
   size_t next = 0;
   for (auto _ : state) {

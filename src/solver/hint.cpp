@@ -4,27 +4,12 @@
 
 #include <cstdio>
 
+#include "board/silent_screen.h"
 #include "solver/aid_steps.h"
 #include "solver/solving_aids.h"
 
 namespace kovalo {
 namespace {
-
-// The screen of the copy the hint fills: it shows and asks nothing.
-class SilentScreen : public Screen {
- public:
-  Reply ShowMessage(const std::string&, const std::string&, Buttons, const Cell*) override {
-    return Reply::No;
-  }
-  void SetTitle(const std::string&) override {}
-  std::string Title() const override { return {}; }
-  void EnableControl(int, bool) override {}
-  void SetControlChecked(int, bool) override {}
-  void Repaint() override {}
-  bool SetClipboardText(const std::string&) override { return false; }
-  void SetWaitCursor(bool) override {}
-  void MarkHintCells(const std::vector<int>&) override {}
-};
 
 std::string Printed(const char* format, int a, int b = 0, int c = 0, int d = 0) {
   char text[160];

@@ -219,7 +219,16 @@ TEST(SitesServerTest, ConnectionsBeyondTheLimitOfOneAddressAreClosedAtOnce) {
   options.perAddressLimit = 3;
   RunningServer running(std::move(options));
   std::vector<int> held;
-  for (int i = 0; i < 3; ++i) held.push_back(Connect(running.port()));
+  for (int i = 0; i < 3; ++i) {
+    held.push_back(Connect(running.port()));
+    // An answer on it shows that the server has taken and counted it; the
+    // connection is kept alive and so keeps its place.
+    const std::string request = "GET / HTTP/1.1\r\nHost: a\r\n\r\n";
+    ASSERT_EQ(write(held.back(), request.data(), request.size()),
+              static_cast<ssize_t>(request.size()));
+    pollfd answered{held.back(), POLLIN, 0};
+    ASSERT_EQ(poll(&answered, 1, 3000), 1);
+  }
   // Sent on a connection of its own, the fourth is closed without an answer
   // long before the read time.
   const auto start = Clock::now();

@@ -6,30 +6,11 @@
 
 #include "board/board.h"
 #include "board/screen.h"
+#include "board/silent_screen.h"
 #include "solver/solving_aids.h"
 
 namespace kovalo::sites {
 namespace {
-
-// A window that shows nothing and answers every question Yes, as a player
-// who confirms the solving attempt does.
-class SilentScreen : public Screen {
- public:
-  Reply ShowMessage(const std::string&, const std::string&, Buttons buttons, const Cell*) override {
-    return buttons == Buttons::YesNo ? Reply::Yes : Reply::Ok;
-  }
-  void SetTitle(const std::string& title) override { title_ = title; }
-  std::string Title() const override { return title_; }
-  void EnableControl(int, bool) override {}
-  void SetControlChecked(int, bool) override {}
-  void Repaint() override {}
-  bool SetClipboardText(const std::string&) override { return true; }
-  void SetWaitCursor(bool) override {}
-  void MarkHintCells(const std::vector<int>&) override {}
-
- private:
-  std::string title_;
-};
 
 bool Matches(const Board& board, const Grid& solution) {
   for (int k = 0; k < kGridCells; ++k) {
@@ -42,7 +23,7 @@ bool Matches(const Board& board, const Grid& solution) {
 }  // namespace
 
 Level GradeOnBoard(const Grid& givens, const Grid& solution) {
-  SilentScreen screen;
+  SilentScreen screen(Reply::Yes);
   Board board(screen);
   // The givens as a download writes them: one-digit texts, then locked as
   // starting numbers, with the history emptied.
