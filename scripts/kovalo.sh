@@ -74,7 +74,8 @@ configure_and_build() {
 # The tests where threads meet (the label "threads": the download engine, the
 # worker, the window's hand-over of the worker's steps, the program closed
 # during a download, and kovalo-sites) under ThreadSanitizer, one at a time;
-# any report fails the run.
+# any report fails the run. The queued calls through Qt, which the sanitizer
+# cannot see into, are in tests/tsan.supp.
 tsan_suite() {
   configure_and_build tsan
   echo "== the threaded tests under ThreadSanitizer"
