@@ -3,8 +3,8 @@
 
 #include <cstdio>
 
-#include "text/ascii_case.h"
 #include "download/download.h"
+#include "text/ascii_case.h"
 
 namespace kovalo {
 

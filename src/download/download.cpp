@@ -31,10 +31,10 @@
 #include "download/address.h"
 #include "download/admission.h"
 #include "download/answer_verdict.h"
-#include "text/ascii_case.h"
 #include "download/engine_event.h"
 #include "download/engine_sinks.h"
 #include "download/run_state.h"
+#include "text/ascii_case.h"
 
 namespace kovalo {
 

@@ -5,9 +5,9 @@
 
 #include <climits>
 
-#include "text/ascii_case.h"
 #include "sources/page_walk.h"
 #include "sources/sites.h"
+#include "text/ascii_case.h"
 
 namespace kovalo {
 
