@@ -67,6 +67,9 @@ CKovaloDlg::~CKovaloDlg() {
   // A download still running stops at once, and no step of its worker
   // reaches the board any more; the widgets go before the game they show.
   session_.Close();
+  // Nothing follows the cells' focus while they go.
+  screen_.repainted = nullptr;
+  delete puzzleCommands_;
   delete client_;
 }
 
