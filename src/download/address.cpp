@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cctype>
 
-#include "download/ascii_case.h"
+#include "text/ascii_case.h"
 
 namespace kovalo {
 

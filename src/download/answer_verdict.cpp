@@ -3,7 +3,7 @@
 
 #include <cstdio>
 
-#include "download/ascii_case.h"
+#include "text/ascii_case.h"
 #include "download/download.h"
 
 namespace kovalo {

@@ -31,7 +31,7 @@
 #include "download/address.h"
 #include "download/admission.h"
 #include "download/answer_verdict.h"
-#include "download/ascii_case.h"
+#include "text/ascii_case.h"
 #include "download/engine_event.h"
 #include "download/engine_sinks.h"
 #include "download/run_state.h"

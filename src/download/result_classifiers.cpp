@@ -5,7 +5,7 @@
 #include <cstring>
 #include <initializer_list>
 
-#include "download/ascii_case.h"
+#include "text/ascii_case.h"
 
 namespace kovalo {
 

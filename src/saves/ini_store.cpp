@@ -1,5 +1,6 @@
 // The INI store: parsing, the per-path cache and the atomic file replace.
 #include "saves/ini_store.h"
+#include "text/ascii_case.h"
 
 #include <fcntl.h>
 #include <pthread.h>
@@ -35,12 +36,7 @@ std::string_view Trim(std::string_view s) {
 }
 
 // Names are compared after folding ASCII letters only, whatever the locale.
-std::string Fold(std::string_view s) {
-  std::string folded(s);
-  for (char& c : folded)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return folded;
-}
+std::string Fold(std::string_view s) { return AsciiLowerCopy(s); }
 
 FileStamp StampOf(const struct stat& st) {
   FileStamp stamp;
@@ -641,15 +637,7 @@ struct IniFileImage {
 
 int IniIntOfValue(std::string_view value) { return LeadingInt(value); }
 
-bool IniNamesEqual(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    const char x = (a[i] >= 'A' && a[i] <= 'Z') ? static_cast<char>(a[i] - 'A' + 'a') : a[i];
-    const char y = (b[i] >= 'A' && b[i] <= 'Z') ? static_cast<char>(b[i] - 'A' + 'a') : b[i];
-    if (x != y) return false;
-  }
-  return true;
-}
+bool IniNamesEqual(std::string_view a, std::string_view b) { return EqualsIgnoringAsciiCase(a, b); }
 
 // ---------------------------------------------------------------- edits
 

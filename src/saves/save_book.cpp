@@ -1,6 +1,7 @@
 // The two months' saves in memory, and Save and Delete as transactions of
 // the INI store.
 #include "saves/save_book.h"
+#include "text/ascii_case.h"
 
 #include <algorithm>
 #include <array>
@@ -17,13 +18,10 @@ constexpr char kLetters[4] = {'A', 'B', 'C', 'D'};
 // or false.
 bool ReadSaveKey(std::string_view name, int& index, int& letter) {
   if (name.size() < 8) return false;
-  const std::string_view word = name.substr(0, 5);
-  if ((word[0] | 0x20) != 'i' || (word[1] | 0x20) != 't' || (word[2] | 0x20) != 'e' ||
-      (word[3] | 0x20) != 'm' || word[4] != ' ')
-    return false;
+  if (!StartsWithIgnoringAsciiCase(name, "item ")) return false;
   const std::string_view tail = name.substr(name.size() - 2);
   if (tail[0] != ' ') return false;
-  letter = (tail[1] | 0x20) - 'a';
+  letter = AsciiLower(tail[1]) - 'a';
   if (letter < 0 || letter > 3) return false;
   const std::string_view digits = name.substr(5, name.size() - 7);
   if (digits.empty() || digits.size() > 9 || (digits.size() > 1 && digits[0] == '0')) return false;

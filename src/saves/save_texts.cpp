@@ -1,6 +1,7 @@
 // Building and reading the texts of a save, and taking the list's row
 // texts apart.
 #include "saves/save_texts.h"
+#include "text/ascii_case.h"
 
 #include <climits>
 #include <cmath>
@@ -238,9 +239,8 @@ std::string CurrentMonthRowText(const std::string& description) {
 bool RowTextLess(std::string_view a, std::string_view b) {
   const std::size_t n = std::min(a.size(), b.size());
   for (std::size_t i = 0; i < n; ++i) {
-    unsigned char x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
-    if (x >= 'A' && x <= 'Z') x = static_cast<unsigned char>(x - 'A' + 'a');
-    if (y >= 'A' && y <= 'Z') y = static_cast<unsigned char>(y - 'A' + 'a');
+    const auto x = static_cast<unsigned char>(AsciiLower(a[i]));
+    const auto y = static_cast<unsigned char>(AsciiLower(b[i]));
     if (x != y) return x < y;
   }
   return a.size() < b.size();

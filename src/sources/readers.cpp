@@ -5,7 +5,7 @@
 
 #include <climits>
 
-#include "download/ascii_case.h"
+#include "text/ascii_case.h"
 #include "sources/page_walk.h"
 #include "sources/sites.h"
 

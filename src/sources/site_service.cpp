@@ -1,4 +1,5 @@
 #include "sources/site_service.h"
+#include "text/ascii_case.h"
 
 #include <arpa/inet.h>
 #include <fcntl.h>
@@ -24,17 +25,6 @@ namespace {
 
 constexpr const char* kProgramName = "kovalo-sites";
 constexpr int kPassedFd = 3;  // where socket activation puts the first socket
-
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    char x = a[i], y = b[i];
-    if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
-    if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
-    if (x != y) return false;
-  }
-  return true;
-}
 
 std::optional<int> PortOf(std::string_view text) {
   if (text.empty()) return 80;
@@ -219,7 +209,7 @@ std::set<std::string>& GivenUpPrograms() {
 std::optional<LoopbackService> LoopbackServiceOf(std::string_view address) {
   constexpr std::string_view kScheme = "http://";
   if (address.size() < kScheme.size() ||
-      !EqualsIgnoringCase(address.substr(0, kScheme.size()), kScheme))
+      !EqualsIgnoringAsciiCase(address.substr(0, kScheme.size()), kScheme))
     return std::nullopt;
   address.remove_prefix(kScheme.size());
   std::string_view authority = address.substr(0, address.find_first_of("/?#"));
@@ -244,7 +234,7 @@ std::optional<LoopbackService> LoopbackServiceOf(std::string_view address) {
     const std::string host(authority.substr(0, colon));
     portText = colon == std::string_view::npos ? std::string_view() : authority.substr(colon + 1);
     in_addr ip4{};
-    if (EqualsIgnoringCase(host, "localhost")) {
+    if (EqualsIgnoringAsciiCase(host, "localhost")) {
       service.bindHost = "127.0.0.1";
     } else if (inet_pton(AF_INET, host.c_str(), &ip4) == 1 && (ntohl(ip4.s_addr) >> 24) == 127) {
       service.bindHost = host;

@@ -1,6 +1,6 @@
 // ASCII letter case: only the 26 letters change, whatever the locale; bytes
 // of UTF-8 and of 8-bit code pages stay as they are.
-#include "download/ascii_case.h"
+#include "text/ascii_case.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,6 @@
-// Letter case of ASCII text, for the markers, header names and schemes that
-// the engine and the page readers compare without regard to case. Only 'a'
+// Letter case of ASCII text, for what the program compares without regard
+// to case: markers of pages, header names and schemes, INI names, the saves
+// list's order. Only 'a'
 // to 'z' and 'A' to 'Z' change: every other byte (UTF-8 and 8-bit code
 // pages alike) stays as it is, whatever locale the program runs in.
 #pragma once
@@ -19,11 +20,8 @@ constexpr char AsciiLower(char c) {
   return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
-inline std::string AsciiUpperCopy(std::string_view text) {
-  std::string upper(text);
-  for (char& c : upper) c = AsciiUpper(c);
-  return upper;
-}
+std::string AsciiUpperCopy(std::string_view text);
+std::string AsciiLowerCopy(std::string_view text);
 
 constexpr bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
