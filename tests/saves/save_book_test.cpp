@@ -17,33 +17,20 @@
 #include <sstream>
 #include <thread>
 
+#include "save_program.h"
 #include "support/local_time.h"
 #include "temp_dir.h"
 
 namespace kovalo {
 namespace {
 
-using testing::LocalMoment;
+using testing::CurrentPath;
+using testing::kStartUp;
+using testing::PreviousPath;
+using testing::Program;
 using testing::ReadBytes;
 using testing::TempDir;
 using testing::WriteBytes;
-
-const std::time_t kStartUp = LocalMoment(2026, 12, 7, 14, 5, 9);
-
-// A program's view of one working folder: its own store, as a second copy
-// of the program would have.
-struct Program {
-  IniStore store;
-  SaveFiles files;
-  SaveBook book{files};
-  explicit Program(const std::string& folder) : files(store, folder, kStartUp) {
-    files.EnsureSavesFolder();
-    book.Load();
-  }
-};
-
-std::string CurrentPath(const TempDir& dir) { return dir / "Saves/Sudoku 12-2026.ini"; }
-std::string PreviousPath(const TempDir& dir) { return dir / "Saves/Sudoku 11-2026.ini"; }
 
 void WriteMonth(const std::string& path, const std::string& contents) {
   std::filesystem::create_directories(std::filesystem::path(path).parent_path());

@@ -16,6 +16,7 @@
 #include <functional>
 #include <memory>
 
+#include "save_program.h"
 #include "saves/save_book.h"
 #include "support/local_time.h"
 #include "temp_dir.h"
@@ -23,12 +24,10 @@
 namespace kovalo {
 namespace {
 
-using testing::LocalMoment;
+using testing::CurrentPath;
 using testing::ReadBytes;
 using testing::TempDir;
 using testing::WriteBytes;
-
-const std::time_t kStartUp = LocalMoment(2026, 12, 7, 14, 5, 9);
 
 std::unique_ptr<IniDisk> DiskWaiting(std::chrono::milliseconds wait) {
   auto disk = std::make_unique<IniDisk>();
@@ -36,17 +35,12 @@ std::unique_ptr<IniDisk> DiskWaiting(std::chrono::milliseconds wait) {
   return disk;
 }
 
-struct Program {
-  IniStore store;
-  SaveFiles files;
-  SaveBook book{files};
-  std::string startUpMessage;
+// A program whose locks are waited for 200 ms, with its acts on the first
+// save of the current month.
+struct Program : testing::Program {
   explicit Program(const std::string& folder,
                    std::unique_ptr<IniDisk> disk = DiskWaiting(std::chrono::milliseconds(200)))
-      : store(std::move(disk)), files(store, folder, kStartUp) {
-    files.EnsureSavesFolder();
-    startUpMessage = book.Load();
-  }
+      : testing::Program(folder, std::move(disk)) {}
   std::vector<std::string> RowTexts() const {
     std::vector<std::string> texts;
     for (const ListedRow& row : book.Rows()) texts.push_back(row.text);
@@ -63,8 +57,6 @@ struct Program {
     return book.Delete(0u, &message) == SaveBook::DeleteOutcome::Failed ? message : "";
   }
 };
-
-std::string CurrentPath(const TempDir& dir) { return dir / "Saves/Sudoku 12-2026.ini"; }
 
 void WriteMonths(const TempDir& dir, const std::string& current) {
   std::filesystem::create_directories(dir / "Saves");
