@@ -2,8 +2,8 @@
 // serves the wait for a free host place and WaitWhileRunning: it fires when
 // a host place is given back in this process or RunState is changed through
 // SetRunState; waiters note the generation before testing their condition,
-// so no firing is lost. The count of downloads under way has its own
-// condition, on which StopDownloadsAndWait waits for zero.
+// so no firing is lost. The count of downloads under way shares its lock
+// and condition; StopDownloadsAndWait waits on it for zero.
 #pragma once
 
 #include <chrono>
@@ -29,8 +29,5 @@ class DownloadInFlight {
   DownloadInFlight(const DownloadInFlight&) = delete;
   DownloadInFlight& operator=(const DownloadInFlight&) = delete;
 };
-
-// Wakes StopDownloadsAndWait to test RunState again.
-void NotifyInFlightWaiter();
 
 }  // namespace kovalo::detail

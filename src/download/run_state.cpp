@@ -15,87 +15,72 @@ namespace detail {
 
 namespace {
 
-struct InFlight {
-  std::mutex mutex;
-  std::condition_variable changed;
-  int count = 0;
-};
-
-InFlight& TheInFlight() {
-  static InFlight inFlight;
-  return inFlight;
-}
-
-struct EngineEvent {
+// The engine-wide event and the count of downloads under way share one
+// lock and one condition: each waiter tests its own part of the state.
+struct EngineWaits {
   std::mutex mutex;
   std::condition_variable changed;
   uint64_t generation = 0;
+  int inFlight = 0;
 };
 
-EngineEvent& TheEvent() {
-  static EngineEvent event;
-  return event;
+EngineWaits& TheWaits() {
+  static EngineWaits waits;
+  return waits;
 }
 
 }  // namespace
 
 uint64_t EngineEventGeneration() {
-  EngineEvent& event = TheEvent();
-  std::lock_guard lock(event.mutex);
-  return event.generation;
+  EngineWaits& waits = TheWaits();
+  std::lock_guard lock(waits.mutex);
+  return waits.generation;
 }
 
 void NotifyEngineEvent() {
-  EngineEvent& event = TheEvent();
+  EngineWaits& waits = TheWaits();
   {
-    std::lock_guard lock(event.mutex);
-    ++event.generation;
+    std::lock_guard lock(waits.mutex);
+    ++waits.generation;
   }
-  event.changed.notify_all();
+  waits.changed.notify_all();
 }
 
 void WaitEngineEvent(uint64_t seen, std::chrono::milliseconds timeout) {
-  EngineEvent& event = TheEvent();
-  std::unique_lock lock(event.mutex);
-  event.changed.wait_for(lock, timeout, [&] { return event.generation != seen; });
+  EngineWaits& waits = TheWaits();
+  std::unique_lock lock(waits.mutex);
+  waits.changed.wait_for(lock, timeout, [&] { return waits.generation != seen; });
 }
 
 DownloadInFlight::DownloadInFlight() {
-  InFlight& inFlight = TheInFlight();
-  std::lock_guard lock(inFlight.mutex);
-  ++inFlight.count;
+  EngineWaits& waits = TheWaits();
+  std::lock_guard lock(waits.mutex);
+  ++waits.inFlight;
 }
 
 DownloadInFlight::~DownloadInFlight() {
-  InFlight& inFlight = TheInFlight();
+  EngineWaits& waits = TheWaits();
   bool last;
   {
-    std::lock_guard lock(inFlight.mutex);
-    last = --inFlight.count == 0;
+    std::lock_guard lock(waits.mutex);
+    last = --waits.inFlight == 0;
   }
-  if (last) inFlight.changed.notify_all();
-}
-
-void NotifyInFlightWaiter() {
-  InFlight& inFlight = TheInFlight();
-  // Taking the lock orders the change before a waiter's next test of it.
-  { std::lock_guard lock(inFlight.mutex); }
-  inFlight.changed.notify_all();
+  if (last) waits.changed.notify_all();
 }
 
 }  // namespace detail
 
 int DownloadsInFlight() {
-  detail::InFlight& inFlight = detail::TheInFlight();
-  std::lock_guard lock(inFlight.mutex);
-  return inFlight.count;
+  detail::EngineWaits& waits = detail::TheWaits();
+  std::lock_guard lock(waits.mutex);
+  return waits.inFlight;
 }
 
 void SetRunState(int16_t value) {
   RunState.store(value);
   detail::WakeSlotWaits();
+  // Also wakes StopDownloadsAndWait to test RunState again.
   detail::NotifyEngineEvent();
-  detail::NotifyInFlightWaiter();
 }
 
 bool WaitWhileRunning(std::chrono::milliseconds duration) {
@@ -112,11 +97,10 @@ bool WaitWhileRunning(std::chrono::milliseconds duration) {
 int StopDownloadsAndWait() {
   SetRunState(kRunStateStopping);
   {
-    detail::InFlight& inFlight = detail::TheInFlight();
-    std::unique_lock lock(inFlight.mutex);
-    inFlight.changed.wait(lock, [&] {
-      return inFlight.count == 0 || RunState.load() != kRunStateStopping;
-    });
+    detail::EngineWaits& waits = detail::TheWaits();
+    std::unique_lock lock(waits.mutex);
+    waits.changed.wait(lock,
+                       [&] { return waits.inFlight == 0 || RunState.load() != kRunStateStopping; });
   }
   // A value that someone else stored meanwhile stays.
   int16_t expected = kRunStateStopping;
